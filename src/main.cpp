@@ -1,0 +1,62 @@
+// cavedot: steer a dot through random caves to the white exit, away from the monsters.
+// The program's entry and its only contact with start-up and the platform.
+#include <allegro.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "game.h"
+#include "ticks.h"
+
+namespace {
+
+void failToStart() {
+    if (allegro_error[0]) {
+        fprintf(stderr, "cavedot: cannot start the Allegro library: %s\n", allegro_error);
+    }
+    const char* display = getenv("DISPLAY");
+    if (!display || !*display) {
+        fprintf(stderr, "cavedot: cannot start: no display could be opened, DISPLAY is not set\n");
+    } else {
+        fprintf(stderr,
+                "cavedot: cannot start: no display could be opened; check that DISPLAY (%s) names "
+                "a running X server\n",
+                display);
+    }
+    exit(-1);
+}
+
+void init() {
+    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
+        failToStart();
+    }
+    // Walls are the mask colour only in true colour, so a palette desktop gets 32 bits.
+    int depth = desktop_color_depth();
+    if (depth == 0 || depth == 8) {
+        depth = 32;
+    }
+    set_color_depth(depth);
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) != 0) {
+        allegro_message("%s", allegro_error);
+        exit(-1);
+    }
+    srand(time(nullptr));
+    install_timer();
+    install_keyboard();
+    install_int_ex(increment_timer, BPS_TO_TIMER(140));
+}
+
+}  // namespace
+
+void deinit() {
+    clear_keybuf();
+}
+
+int main() {
+    init();
+    play();
+    return 0;
+}
+END_OF_MAIN()
