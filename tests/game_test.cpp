@@ -1,0 +1,193 @@
+// The game's own functions driven through the library's key array, on real bitmaps.
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "game.h"
+#include "room.h"
+#include "support.h"
+#include "ticks.h"
+
+namespace {
+
+class Movement : public ::testing::Test {
+  protected:
+    Bitmap room = wallBitmap();
+    int x = 100, y = 100;
+
+    void paint(int left, int top, int right, int bottom, int colour) {
+        rectfill(room.get(), left, top, right, bottom, colour);
+    }
+    void step(std::initializer_list<int> keys) {
+        HeldKeys held(keys);
+        movePlayer(room.get(), x, y);
+    }
+};
+
+TEST_F(Movement, UpBeatsDownAndLeftBeatsRight) {
+    paint(90, 90, 110, 110, floorColour());
+    step({KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT});
+    EXPECT_EQ(x, 99);
+    EXPECT_EQ(y, 99);
+}
+
+TEST_F(Movement, BlockedUpOrLeftFallsBackToDownOrRight) {
+    paint(100, 100, 101, 101, floorColour());
+    step({KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT});
+    EXPECT_EQ(x, 101);
+    EXPECT_EQ(y, 101);
+}
+
+TEST_F(Movement, HorizontalMoveStartsFromTheRowReached) {
+    paint(100, 100, 100, 100, floorColour());
+    paint(99, 99, 100, 99, floorColour());  // a way up-left, but a wall to the left
+    step({KEY_UP, KEY_LEFT});
+    EXPECT_EQ(x, 99);
+    EXPECT_EQ(y, 99);
+
+    x = 100, y = 100;
+    paint(99, 99, 99, 99, wallColour());
+    paint(99, 100, 99, 100, floorColour());  // now open to the left only on the old row
+    step({KEY_UP, KEY_LEFT});
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 99);
+}
+
+TEST_F(Movement, WallsAndTheBitmapEdgeBlockWhileExitIsWalkable) {
+    paint(0, 0, SCREEN_W, SCREEN_H, floorColour());
+    x = 0, y = 0;
+    step({KEY_UP, KEY_LEFT});
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    x = SCREEN_W - 1, y = SCREEN_H - 1;
+    step({KEY_DOWN, KEY_RIGHT});
+    EXPECT_EQ(x, SCREEN_W - 1);
+    EXPECT_EQ(y, SCREEN_H - 1);
+
+    x = 100, y = 100;
+    paint(101, 100, 101, 100, exitColour());
+    paint(100, 101, 100, 101, wallColour());
+    step({KEY_DOWN, KEY_RIGHT});
+    EXPECT_EQ(x, 101);
+    EXPECT_EQ(y, 100);
+    EXPECT_TRUE(onExit(room.get(), x, y));
+}
+
+TEST_F(Movement, NoArrowNoMove) {
+    paint(90, 90, 110, 110, floorColour());
+    step({KEY_ESC, KEY_SPACE});
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 100);
+}
+
+TEST(LevelChange, PlacesThePlayerOnFloorAndRefillsTheMonsters) {
+    Bitmap room = wallBitmap();
+    for (unsigned seed = 1; seed <= 50; ++seed) {
+        srand(seed);
+        int x = 0, y = 0, level = 1;
+        std::vector<monster> monsters;
+        for (int expected = 2; expected <= 4; ++expected) {
+            changeLevel(room.get(), x, y, level, monsters);
+            ASSERT_EQ(level, expected);
+            ASSERT_EQ(monsters.size(), static_cast<size_t>(expected));
+            ASSERT_EQ(getpixel(room.get(), x, y), floorColour()) << "seed " << seed;
+            ASSERT_LT(x, SCREEN_W - 5);
+            ASSERT_LT(y, SCREEN_H - 5);
+        }
+    }
+}
+
+TEST(Frame, LayersRoomPlayerMonstersAndLabel) {
+    Bitmap room = wallBitmap();
+    Bitmap buffer = wallBitmap();
+    rectfill(room.get(), 50, 50, 200, 200, floorColour());
+    rectfill(room.get(), 150, 150, 162, 162, exitColour());
+    std::vector<monster> monsters(2);
+    monsters[0].x = 101.f, monsters[0].y = 101.f;  // right on the player at (100, 100)
+    monsters[1].x = 40.f, monsters[1].y = 40.f;
+    renderScreen(room.get(), buffer.get(), 100, 100, 7, monsters);
+    BITMAP* frame = buffer.get();
+
+    EXPECT_EQ(getpixel(frame, 20, 300), makecol(100, 99, 100));  // wall
+    EXPECT_EQ(getpixel(frame, 60, 190), floorColour());
+    EXPECT_EQ(getpixel(frame, 156, 156), exitColour());
+    EXPECT_EQ(getpixel(frame, 99, 99), makecol(64, 64, 64));  // the monster over the player
+    EXPECT_EQ(getpixel(frame, 39, 39), makecol(64, 64, 64));
+
+    monsters.pop_back();
+    monsters[0].x = 300.f;
+    renderScreen(room.get(), buffer.get(), 100, 100, 7, monsters);
+    EXPECT_EQ(getpixel(frame, 99, 99), makecol(55, 55, 55));
+    EXPECT_EQ(getpixel(frame, 103, 99), makecol(55, 55, 55));  // radius 4
+    EXPECT_NE(getpixel(frame, 104, 99), makecol(55, 55, 55));
+
+    // The label is written last, white over whatever lies beneath it.
+    Bitmap label = wallBitmap();
+    clear_to_color(label.get(), 0);
+    textprintf_ex(label.get(), font, 1, 1, exitColour(), -1, "Level: %d", 7);
+    monsters[0].x = 5.f, monsters[0].y = 5.f;
+    renderScreen(room.get(), buffer.get(), 100, 100, 7, monsters);
+    int white = 0;
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            if (getpixel(label.get(), x, y) == exitColour()) {
+                ++white;
+                EXPECT_EQ(getpixel(frame, x, y), exitColour()) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(white, 20);
+}
+
+// The screen's pixels in a text line's box at (x, y): black and white only, with both present.
+void expectTextBox(int x, int y, int chars) {
+    int white = 0, black = 0;
+    for (int row = y; row < y + 8; ++row) {
+        for (int col = x; col < x + 8 * chars; ++col) {
+            const int pixel = getpixel(screen, col, row);
+            white += pixel == makecol(255, 255, 255);
+            black += pixel == makecol(0, 0, 0);
+        }
+    }
+    EXPECT_GT(white, 0);
+    EXPECT_GT(black, 0);
+    EXPECT_EQ(white + black, 8 * 8 * chars);
+}
+
+TEST(GameEnd, EscapeShowsThePromptOverTheLastPictureAndQuits) {
+    const int red = makecol(200, 0, 0);
+    clear_to_color(screen, red);
+    const int before = shell.gamesEnded;
+    {
+        HeldKeys held({KEY_ESC});
+        play();
+    }
+    EXPECT_EQ(shell.gamesEnded, before + 1);
+    expectTextBox(310, 230, 10);  // "GAME OVER!"
+    expectTextBox(310, 240, 20);  // "Press Escape to quit"
+    expectTextBox(310, 250, 21);  // "Or Space for new game"
+    EXPECT_EQ(getpixel(screen, 309, 230), red);
+    EXPECT_EQ(getpixel(screen, 390, 230), red);
+    EXPECT_EQ(getpixel(screen, 310, 229), red);
+    EXPECT_EQ(getpixel(screen, 310, 258), red);
+}
+
+TEST(GameEnd, EscapeAndSpaceHeldRepeatGamesUntilSpaceIsLetGo) {
+    const int before = shell.gamesEnded;
+    shell.releaseSpaceAfter = before + 25;
+    {
+        HeldKeys held({KEY_ESC, KEY_SPACE});
+        play();
+    }
+    EXPECT_EQ(shell.gamesEnded, before + 25);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new AllegroWindow);
+    return RUN_ALL_TESTS();
+}

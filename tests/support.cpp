@@ -1,0 +1,60 @@
+#include "support.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "game.h"
+#include "room.h"
+
+ShellRecord shell;
+
+void deinit() {
+    ++shell.gamesEnded;
+    if (shell.gamesEnded == shell.releaseSpaceAfter) {
+        key[KEY_SPACE] = 0;
+    }
+}
+
+void AllegroWindow::SetUp() {
+    ASSERT_EQ(install_allegro(SYSTEM_AUTODETECT, &errno, atexit), 0) << "needs an X display";
+    const int depth = desktop_color_depth();
+    set_color_depth(depth == 0 || depth == 8 ? 32 : depth);
+    ASSERT_EQ(set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0), 0) << allegro_error;
+}
+
+HeldKeys::HeldKeys(std::initializer_list<int> scancodes) {
+    releaseAll();
+    for (int code : scancodes) {
+        key[code] = 1;
+    }
+}
+
+HeldKeys::~HeldKeys() {
+    releaseAll();
+}
+
+void HeldKeys::releaseAll() {
+    for (int code = 0; code < KEY_MAX; ++code) {
+        key[code] = 0;
+    }
+}
+
+Bitmap wallBitmap() {
+    Bitmap bmp(create_bitmap(SCREEN_W, SCREEN_H));
+    clear_to_color(bmp.get(), wallColour());
+    return bmp;
+}
+
+bool samePixels(BITMAP* a, BITMAP* b) {
+    if (a->w != b->w || a->h != b->h) {
+        return false;
+    }
+    for (int y = 0; y < a->h; ++y) {
+        for (int x = 0; x < a->w; ++x) {
+            if (getpixel(a, x, y) != getpixel(b, x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
