@@ -1,0 +1,203 @@
+#include "window.h"
+
+#include <allegro.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "game.h"
+#include "room.h"
+
+int Picture::count(uint32_t colour, int left, int top, int right, int bottom) const {
+    int n = 0;
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            n += at(x, y) == colour;
+        }
+    }
+    return n;
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[65536];
+        size_t n;
+        while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+            out.append(chunk, n);
+        }
+        pclose(pipe);
+    }
+    return out;
+}
+
+Game::Game(const Options& options) {
+    char name[] = "/tmp/cavedot-errors-XXXXXX";
+    const int errorFd = mkstemp(name);
+    errorFile_ = name;
+    const std::string seed = std::to_string(options.seedTime);
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(errorFd, STDERR_FILENO);
+        setenv("LD_PRELOAD", FIXED_TIME_LIB, 1);
+        setenv("CAVEDOT_TEST_TIME", seed.c_str(), 1);
+        if (!options.display) {
+            unsetenv("DISPLAY");
+        }
+        execl(CAVEDOT_EXE, "cavedot", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(errorFd);
+    if (options.display) {
+        std::istringstream ids(
+            run("timeout 10 xdotool search --sync --onlyvisible --name '^cavedot$' 2>/dev/null"));
+        ids >> window_;
+    }
+    if (hasWindow()) {
+        // With no window manager the keyboard goes where the pointer is.
+        run("xdotool mousemove --window " + window_ + " 320 240");
+        waitForFirstFrame();
+    }
+}
+
+// The window is there before the keyboard is: keys count once a frame shows.
+void Game::waitForFirstFrame() const {
+    const uint32_t background = rgb(100, 99, 100);
+    for (int tries = 0; tries < 100; ++tries) {
+        const Picture picture = grab();
+        if (!picture.rgb.empty() &&
+            picture.count(background, 0, 0, picture.w - 1, picture.h - 1) > 0) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+Game::~Game() {
+    // The X server's keyboard outlives the game: the next one must not start with keys held.
+    keyUp("Escape space Left Right Up Down");
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    unlink(errorFile_.c_str());
+}
+
+Picture Game::grab() const {
+    Picture picture;
+    const std::string size = run("xdotool getwindowgeometry --shell " + window_ + " 2>/dev/null");
+    const size_t at = size.find("WIDTH=");
+    if (at == std::string::npos ||
+        sscanf(size.c_str() + at, "WIDTH=%d\nHEIGHT=%d", &picture.w, &picture.h) != 2) {
+        return Picture{};
+    }
+    const std::string bytes = run("import -window " + window_ + " -depth 8 rgb:- 2>/dev/null");
+    if (picture.w <= 0 || bytes.size() != static_cast<size_t>(picture.w) * picture.h * 3) {
+        return Picture{};
+    }
+    picture.rgb.resize(static_cast<size_t>(picture.w) * picture.h);
+    for (size_t i = 0; i < picture.rgb.size(); ++i) {
+        const auto byte = [&](size_t k) { return static_cast<uint8_t>(bytes[3 * i + k]); };
+        picture.rgb[i] = rgb(byte(0), byte(1), byte(2));
+    }
+    return picture;
+}
+
+void Game::keyDown(const std::string& keys) const {
+    run("xdotool keydown " + keys);
+}
+void Game::keyUp(const std::string& keys) const {
+    run("xdotool keyup " + keys);
+}
+
+int Game::wait(double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+std::string Game::errors() const {
+    std::ifstream in(errorFile_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+namespace {
+void startLibrary() {
+    static const bool started = [] {
+        install_allegro(SYSTEM_AUTODETECT, &errno, atexit);
+        const int depth = desktop_color_depth();
+        set_color_depth(depth == 0 || depth == 8 ? 32 : depth);
+        return true;
+    }();
+    (void)started;
+}
+
+uint32_t rgbOf(BITMAP* bmp, int x, int y) {
+    const int pixel = getpixel(bmp, x, y);
+    return rgb(getr(pixel), getg(pixel), getb(pixel));
+}
+}  // namespace
+
+Picture firstFrame(long seedTime) {
+    startLibrary();
+    Picture picture;
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) != 0) {
+        return picture;
+    }
+    BITMAP* room = create_bitmap(SCREEN_W, SCREEN_H);
+    BITMAP* buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    srand(static_cast<unsigned>(seedTime));
+    makeRoom(room);
+    renderScreen(room, buffer, SCREEN_W / 2, SCREEN_H / 2, 1, {});
+    picture.w = buffer->w;
+    picture.h = buffer->h;
+    for (int y = 0; y < buffer->h; ++y) {
+        for (int x = 0; x < buffer->w; ++x) {
+            picture.rgb.push_back(rgbOf(buffer, x, y));
+        }
+    }
+    destroy_bitmap(buffer);
+    destroy_bitmap(room);
+    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);  // closes this window again
+    return picture;
+}
+
+std::vector<std::pair<int, int>> labelPixels(int level) {
+    startLibrary();
+    BITMAP* label = create_bitmap(100, 12);
+    clear_to_color(label, 0);
+    textprintf_ex(label, font, 1, 1, makecol(255, 255, 255), -1, "Level: %d", level);
+    std::vector<std::pair<int, int>> set;
+    for (int y = 0; y < label->h; ++y) {
+        for (int x = 0; x < label->w; ++x) {
+            if (getpixel(label, x, y) != 0) {
+                set.emplace_back(x, y);
+            }
+        }
+    }
+    destroy_bitmap(label);
+    return set;
+}
+
+// The tests link the game without its entry; a game's end needs only this of it.
+void deinit() {
+    clear_keybuf();
+}

@@ -1,0 +1,55 @@
+// The real program in a real window: starts the game, finds its window,
+// sends key presses through the X server, reads its pixels and its exit status.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Picture {
+    int w = 0, h = 0;
+    std::vector<uint32_t> rgb;  // 0xRRGGBB, row by row
+    uint32_t at(int x, int y) const { return rgb[static_cast<size_t>(y) * w + x]; }
+    int count(uint32_t colour, int left, int top, int right, int bottom) const;
+};
+
+constexpr uint32_t rgb(int r, int g, int b) {
+    return (r << 16) | (g << 8) | b;
+}
+
+class Game {
+  public:
+    struct Options {
+        long seedTime = 1790000000;  // the second the game's clock reads at start
+        bool display = true;         // false: started with DISPLAY unset
+    };
+    explicit Game(const Options& options);
+    Game() : Game(Options{}) {}
+    ~Game();
+
+    bool hasWindow() const { return !window_.empty(); }
+    Picture grab() const;
+    void keyDown(const std::string& keys) const;
+    void keyUp(const std::string& keys) const;
+    // The exit status, or -1 if the game is still running after `seconds`.
+    int wait(double seconds);
+    std::string errors() const;
+
+  private:
+    void waitForFirstFrame() const;
+
+    pid_t pid_ = -1;
+    std::string window_;
+    std::string errorFile_;
+};
+
+// The frame the game draws first from `seedTime`, made here with the game's own code.
+Picture firstFrame(long seedTime);
+
+// "Level: N" as the library's font writes it at (1, 1): the pixels it sets.
+std::vector<std::pair<int, int>> labelPixels(int level);
+
+// Runs a shell command and returns what it printed.
+std::string run(const std::string& command);

@@ -1,0 +1,121 @@
+// The real program in a real window under a private X server, driven by key presses.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "window.h"
+
+namespace {
+
+const uint32_t playerColour = rgb(55, 55, 55);
+const uint32_t white = rgb(255, 255, 255);
+const uint32_t black = rgb(0, 0, 0);
+
+void pause(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// The average column of the player's disc.
+double discColumn(const Picture& picture) {
+    long sum = 0, n = 0;
+    for (int y = 0; y < picture.h; ++y) {
+        for (int x = 0; x < picture.w; ++x) {
+            if (picture.at(x, y) == playerColour) {
+                sum += x, ++n;
+            }
+        }
+    }
+    return n ? static_cast<double>(sum) / n : -1;
+}
+
+bool showsLabel(const Picture& picture, int level) {
+    for (auto [x, y] : labelPixels(level)) {
+        if (picture.at(x, y) != white) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A text line of the prompt: its 8-pixel-high box is black and white only.
+bool showsPromptLine(const Picture& picture, int x, int y, int chars) {
+    const int right = x + 8 * chars - 1, bottom = y + 7;
+    const int black_ = picture.count(black, x, y, right, bottom);
+    const int white_ = picture.count(white, x, y, right, bottom);
+    return black_ > 0 && white_ > 0 && black_ + white_ == 8 * 8 * chars;
+}
+
+TEST(Window, FirstFrameIsTheSeededRoomWithThePlayerAndLabel) {
+    const Game::Options options;
+    const Picture expected = firstFrame(options.seedTime);
+    ASSERT_EQ(expected.w, 640);
+    ASSERT_EQ(expected.at(319, 239), playerColour) << "this seed's exit lies over the centre";
+
+    Game game(options);
+    ASSERT_TRUE(game.hasWindow()) << game.errors();
+    const Picture frame = game.grab();
+    ASSERT_EQ(frame.w, 640) << game.errors();
+    ASSERT_EQ(frame.h, 480);
+    int differing = 0;
+    for (size_t i = 0; i < frame.rgb.size(); ++i) {
+        differing += frame.rgb[i] != expected.rgb[i];
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_TRUE(showsLabel(frame, 1));
+    EXPECT_FALSE(showsLabel(frame, 2));
+
+    game.keyDown("Escape");
+    EXPECT_EQ(game.wait(5), 0) << game.errors();
+}
+
+TEST(Window, HeldArrowMovesTheDisc) {
+    Game game;
+    ASSERT_TRUE(game.hasWindow()) << game.errors();
+    const double start = discColumn(game.grab());
+    EXPECT_NEAR(start, 319, 0.5);
+    game.keyDown("Left");
+    pause(0.25);  // about 35 ticks, well inside the first block
+    game.keyUp("Left");
+    pause(0.05);
+    const Picture moved = game.grab();
+    EXPECT_LT(discColumn(moved), start - 10);
+    EXPECT_TRUE(showsLabel(moved, 1));
+    game.keyDown("Escape");
+    EXPECT_EQ(game.wait(5), 0) << game.errors();
+}
+
+TEST(Window, PromptOverTheLastFrameThenSpaceStartsANewGame) {
+    Game game;
+    ASSERT_TRUE(game.hasWindow()) << game.errors();
+    game.keyDown("space");
+    game.keyDown("Escape");  // games end as soon as they begin while both are held
+    pause(0.3);
+    const Picture prompt = game.grab();
+    EXPECT_TRUE(showsPromptLine(prompt, 310, 230, 10));  // "GAME OVER!"
+    EXPECT_TRUE(showsPromptLine(prompt, 310, 240, 20));  // "Press Escape to quit"
+    EXPECT_TRUE(showsPromptLine(prompt, 310, 250, 21));  // "Or Space for new game"
+    EXPECT_TRUE(showsLabel(prompt, 1));                  // the last frame around them
+    EXPECT_EQ(game.wait(0), -1);
+
+    game.keyUp("Escape");  // Space alone: the new game plays
+    game.keyUp("space");
+    pause(0.3);
+    const Picture fresh = game.grab();
+    EXPECT_FALSE(showsPromptLine(fresh, 310, 230, 10));
+    EXPECT_TRUE(showsLabel(fresh, 1));
+    EXPECT_EQ(game.wait(0), -1);
+
+    game.keyDown("Escape");
+    EXPECT_EQ(game.wait(5), 0) << game.errors();
+}
+
+TEST(Window, WithoutADisplayItSaysSoAndEndsWith255) {
+    Game::Options options;
+    options.display = false;
+    Game game(options);
+    EXPECT_EQ(game.wait(10), 255);
+    EXPECT_NE(game.errors().find("DISPLAY"), std::string::npos) << game.errors();
+}
+
+}  // namespace
