@@ -184,6 +184,46 @@ TEST(GameEnd, EscapeAndSpaceHeldRepeatGamesUntilSpaceIsLetGo) {
     EXPECT_EQ(shell.gamesEnded, before + 25);
 }
 
+// A seed whose first room has its exit over the centre, where the game starts:
+// its first frame leads straight to level 2, which has monsters.
+unsigned seedWithExitAtTheCentre() {
+    Bitmap room = wallBitmap();
+    for (unsigned seed = 1;; ++seed) {
+        srand(seed);
+        makeRoom(room.get());
+        if (onExit(room.get(), SCREEN_W / 2, SCREEN_H / 2)) {
+            return seed;
+        }
+    }
+}
+
+TEST(GameEnd, CaughtByAMonsterTheGameEndsWithoutEscape) {
+    const unsigned seed = seedWithExitAtTheCentre();
+    speed = 0;
+    std::atomic<bool> playing{true}, gaveUp{false};
+    std::thread timer([&] {  // a fast clock, with Escape as a last resort against a hang
+        for (long ticks = 0; playing; ++ticks) {
+            increment_timer();
+            std::this_thread::sleep_for(std::chrono::microseconds(140));
+            if (ticks == 5000000) {
+                gaveUp = true;
+                key[KEY_ESC] = 1;
+            }
+        }
+    });
+    const int before = shell.gamesEnded;
+    shell.pressEscapeAfter = before + 1;  // the choice at the prompt, once the game is over
+    {
+        HeldKeys none({});
+        srand(seed);
+        play();
+    }
+    playing = false;
+    timer.join();
+    EXPECT_FALSE(gaveUp) << "no monster caught the player";
+    EXPECT_EQ(shell.gamesEnded, before + 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

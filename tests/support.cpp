@@ -13,6 +13,9 @@ void deinit() {
     if (shell.gamesEnded == shell.releaseSpaceAfter) {
         key[KEY_SPACE] = 0;
     }
+    if (shell.gamesEnded == shell.pressEscapeAfter) {
+        key[KEY_ESC] = 1;
+    }
 }
 
 void AllegroWindow::SetUp() {

@@ -23,10 +23,11 @@ class HeldKeys {
 };
 
 // The shell's end-of-game hook as the tests see it: counts the games ended and,
-// after `releaseSpaceAfter` of them, lets go of Space so that `play` returns.
+// when that count reaches one of these, lets go of Space or presses Escape.
 struct ShellRecord {
     int gamesEnded = 0;
     int releaseSpaceAfter = 0;
+    int pressEscapeAfter = 0;
 };
 extern ShellRecord shell;
 
