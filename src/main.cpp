@@ -16,6 +16,7 @@ void failToStart() {
     if (allegro_error[0]) {
         fprintf(stderr, "cavedot: cannot start the Allegro library: %s\n", allegro_error);
     }
+#ifndef ALLEGRO_WINDOWS
     const char* display = getenv("DISPLAY");
     if (!display || !*display) {
         fprintf(stderr, "cavedot: cannot start: no display could be opened, DISPLAY is not set\n");
@@ -25,6 +26,7 @@ void failToStart() {
                 "a running X server\n",
                 display);
     }
+#endif
     exit(-1);
 }
 
