@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -48,6 +49,13 @@ void init() {
     install_timer();
     install_keyboard();
     install_int_ex(increment_timer, BPS_TO_TIMER(140));
+#ifndef ALLEGRO_WINDOWS
+    // The library's handlers for these shut it down inside the signal, under the
+    // running game's feet, and can crash doing so. The default ends the process
+    // at once, and the X server frees the window with the connection.
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+#endif
 }
 
 }  // namespace

@@ -14,8 +14,10 @@ bool monster::logic(int px, int py) {
         const int b = rand();
         const int c = rand();
         const int d = rand();
-        float sx = static_cast<float>((a % 1000) / 100);
-        float sy = static_cast<float>((b % 1000) / 100);
+        const int stepX = (a % 1000) / 100;  // whole pixels, 0 to 9
+        const int stepY = (b % 1000) / 100;
+        float sx = static_cast<float>(stepX);
+        float sy = static_cast<float>(stepY);
         if (c % 2) {
             sx = -sx;
         }
@@ -29,7 +31,10 @@ bool monster::logic(int px, int py) {
     y = ny;
 
     const float reach = 4.0f;
-    return px >= x - reach && px <= x + reach && py >= y - reach && py <= y + reach;
+    const auto playerX = static_cast<float>(px);
+    const auto playerY = static_cast<float>(py);
+    return playerX >= x - reach && playerX <= x + reach && playerY >= y - reach &&
+           playerY <= y + reach;
 }
 
 void monster::draw(BITMAP* bmp) const {

@@ -22,7 +22,7 @@ bool findHalfSize(BITMAP* room, int cx, int cy, int reach, int& half) {
             return true;
         }
     }
-    rand();  // the third draw is made and thrown away
+    static_cast<void>(rand());  // the third draw is made and thrown away
     return false;
 }
 

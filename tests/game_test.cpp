@@ -99,6 +99,26 @@ TEST(LevelChange, PlacesThePlayerOnFloorAndRefillsTheMonsters) {
     }
 }
 
+// Ten thousand levels in one game: each holds exactly its monsters, and the
+// memory in use stays where it was after the first thousand.
+TEST(LevelChange, TenThousandLevelsKeepTheirCountsAndMemory) {
+    Bitmap room = wallBitmap();
+    srand(10000);
+    int x = 0, y = 0, level = 1;
+    std::vector<monster> monsters;
+    long after1000 = 0;
+    while (level < 10000) {
+        changeLevel(room.get(), x, y, level, monsters);
+        ASSERT_EQ(monsters.size(), static_cast<size_t>(level));
+        ASSERT_EQ(getpixel(room.get(), x, y), floorColour());
+        if (level == 1000) {
+            after1000 = residentKiB();
+        }
+    }
+    // The list grows by a monster a level: 8 bytes each, 72 KiB more at the most.
+    EXPECT_LE(residentKiB(), after1000 + 512);
+}
+
 TEST(Frame, LayersRoomPlayerMonstersAndLabel) {
     Bitmap room = wallBitmap();
     Bitmap buffer = wallBitmap();

@@ -39,5 +39,8 @@ using Bitmap = std::unique_ptr<BITMAP, BitmapFree>;
 // A memory bitmap of the screen's size, all wall.
 Bitmap wallBitmap();
 
+// This process's resident memory.
+long residentKiB();
+
 // True when the two bitmaps hold the same pixels.
 bool samePixels(BITMAP* a, BITMAP* b);

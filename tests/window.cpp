@@ -44,22 +44,30 @@ Game::Game(const Options& options) {
     char name[] = "/tmp/cavedot-errors-XXXXXX";
     const int errorFd = mkstemp(name);
     errorFile_ = name;
+    gamesFile_ = errorFile_ + ".games";
     const std::string seed = std::to_string(options.seedTime);
+    std::vector<const char*> argv;
+    for (const std::string& word : options.wrapper) {
+        argv.push_back(word.c_str());
+    }
+    argv.push_back(CAVEDOT_EXE);
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         dup2(errorFd, STDERR_FILENO);
-        setenv("LD_PRELOAD", FIXED_TIME_LIB, 1);
+        setenv("LD_PRELOAD", PRELOAD_LIB, 1);
         setenv("CAVEDOT_TEST_TIME", seed.c_str(), 1);
+        setenv("CAVEDOT_TEST_GAMES", gamesFile_.c_str(), 1);
         if (!options.display) {
             unsetenv("DISPLAY");
         }
-        execl(CAVEDOT_EXE, "cavedot", static_cast<char*>(nullptr));
+        execv(argv[0], const_cast<char* const*>(argv.data()));
         _exit(127);
     }
     close(errorFd);
     if (options.display) {
         std::istringstream ids(
-            run("timeout 10 xdotool search --sync --onlyvisible --name '^cavedot$' 2>/dev/null"));
+            run("timeout 60 xdotool search --sync --onlyvisible --name '^cavedot$' 2>/dev/null"));
         ids >> window_;
     }
     if (hasWindow()) {
@@ -69,13 +77,19 @@ Game::Game(const Options& options) {
     }
 }
 
-// The window is there before the keyboard is: keys count once a frame shows.
+// The window is there before the keyboard is: keys count once a frame shows,
+// which the label's bright pixels tell at any colour depth.
 void Game::waitForFirstFrame() const {
-    const uint32_t background = rgb(100, 99, 100);
-    for (int tries = 0; tries < 100; ++tries) {
+    for (int tries = 0; tries < 600; ++tries) {  // slow under valgrind
         const Picture picture = grab();
-        if (!picture.rgb.empty() &&
-            picture.count(background, 0, 0, picture.w - 1, picture.h - 1) > 0) {
+        int bright = 0;
+        for (int y = 0; y < 10 && !picture.rgb.empty(); ++y) {
+            for (int x = 0; x < 70; ++x) {
+                const uint32_t c = picture.at(x, y);
+                bright += (c >> 16) > 200 && ((c >> 8) & 0xff) > 200 && (c & 0xff) > 200;
+            }
+        }
+        if (bright >= 20) {
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -90,6 +104,7 @@ Game::~Game() {
         waitpid(pid_, nullptr, 0);
     }
     unlink(errorFile_.c_str());
+    unlink(gamesFile_.c_str());
 }
 
 Picture Game::grab() const {
@@ -130,6 +145,29 @@ int Game::wait(double seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return -1;
+}
+
+long Game::gamesEnded() const {
+    std::ifstream in(gamesFile_);
+    long games = 0;
+    in >> games;
+    return games;
+}
+
+long Game::residentKiB() const {
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+    std::string field;
+    long kib = -1;
+    while (in >> field) {
+        if (field == "VmRSS:") {
+            in >> kib;
+        }
+    }
+    return kib;
+}
+
+void Game::signal(int number) const {
+    kill(pid_, number);
 }
 
 std::string Game::errors() const {

@@ -22,8 +22,9 @@ constexpr uint32_t rgb(int r, int g, int b) {
 class Game {
   public:
     struct Options {
-        long seedTime = 1790000000;  // the second the game's clock reads at start
-        bool display = true;         // false: started with DISPLAY unset
+        long seedTime = 1790000000;        // the second the game's clock reads at start
+        bool display = true;               // false: started with DISPLAY unset
+        std::vector<std::string> wrapper;  // a command to run the game under, e.g. valgrind
     };
     explicit Game(const Options& options);
     Game() : Game(Options{}) {}
@@ -36,6 +37,9 @@ class Game {
     // The exit status, or -1 if the game is still running after `seconds`.
     int wait(double seconds);
     std::string errors() const;
+    long gamesEnded() const;
+    long residentKiB() const;
+    void signal(int number) const;
 
   private:
     void waitForFirstFrame() const;
@@ -43,6 +47,7 @@ class Game {
     pid_t pid_ = -1;
     std::string window_;
     std::string errorFile_;
+    std::string gamesFile_;
 };
 
 // The frame the game draws first from `seedTime`, made here with the game's own code.
