@@ -13,9 +13,12 @@
 
 namespace {
 
+// The library says why when it can (a version mismatch, say); on X11 it says
+// nothing when no display can be opened, which is by far the commonest cause.
 void failToStart() {
     if (allegro_error[0]) {
         fprintf(stderr, "cavedot: cannot start the Allegro library: %s\n", allegro_error);
+        exit(-1);
     }
 #ifndef ALLEGRO_WINDOWS
     const char* display = getenv("DISPLAY");
@@ -27,6 +30,8 @@ void failToStart() {
                 "a running X server\n",
                 display);
     }
+#else
+    fprintf(stderr, "cavedot: cannot start the Allegro library\n");
 #endif
     exit(-1);
 }
@@ -45,7 +50,7 @@ void init() {
         allegro_message("%s", allegro_error);
         exit(-1);
     }
-    srand(time(nullptr));
+    srand(static_cast<unsigned>(time(nullptr)));
     install_timer();
     install_keyboard();
     install_int_ex(increment_timer, BPS_TO_TIMER(140));

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <string>
 
 #include "game.h"
 #include "room.h"
@@ -48,18 +46,6 @@ Bitmap wallBitmap() {
     Bitmap bmp(create_bitmap(SCREEN_W, SCREEN_H));
     clear_to_color(bmp.get(), wallColour());
     return bmp;
-}
-
-long residentKiB() {
-    std::ifstream in("/proc/self/status");
-    std::string field;
-    long kib = -1;
-    while (in >> field) {
-        if (field == "VmRSS:") {
-            in >> kib;
-        }
-    }
-    return kib;
 }
 
 bool samePixels(BITMAP* a, BITMAP* b) {

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <memory>
 
+#include "memory.h"
+
 // Starts the library in a real window, as the game does, before any test runs.
 class AllegroWindow : public ::testing::Environment {
   public:
@@ -38,9 +40,6 @@ using Bitmap = std::unique_ptr<BITMAP, BitmapFree>;
 
 // A memory bitmap of the screen's size, all wall.
 Bitmap wallBitmap();
-
-// This process's resident memory.
-long residentKiB();
 
 // True when the two bitmaps hold the same pixels.
 bool samePixels(BITMAP* a, BITMAP* b);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "game.h"
+#include "memory.h"
 #include "room.h"
 
 int Picture::count(uint32_t colour, int left, int top, int right, int bottom) const {
@@ -155,15 +156,7 @@ long Game::gamesEnded() const {
 }
 
 long Game::residentKiB() const {
-    std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
-    std::string field;
-    long kib = -1;
-    while (in >> field) {
-        if (field == "VmRSS:") {
-            in >> kib;
-        }
-    }
-    return kib;
+    return ::residentKiB(std::to_string(pid_));
 }
 
 void Game::signal(int number) const {
