@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "game.h"
+#include "library.h"
 #include "room.h"
 #include "ticks.h"
 
@@ -201,13 +202,11 @@ int tickFidelity(double seconds, bool slowFrames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
+    if (!startLibrary()) {
         fprintf(stderr, "game_bench: needs an X display\n");
         return 2;
     }
-    const int depth = desktop_color_depth();
-    set_color_depth(depth == 0 || depth == 8 ? 32 : depth);
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) != 0) {
+    if (!openGameWindow()) {
         fprintf(stderr, "game_bench: %s\n", allegro_error);
         return 2;
     }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "game.h"
+#include "library.h"
 #include "room.h"
 
 ShellRecord shell;
@@ -19,10 +20,8 @@ void deinit() {
 }
 
 void AllegroWindow::SetUp() {
-    ASSERT_EQ(install_allegro(SYSTEM_AUTODETECT, &errno, atexit), 0) << "needs an X display";
-    const int depth = desktop_color_depth();
-    set_color_depth(depth == 0 || depth == 8 ? 32 : depth);
-    ASSERT_EQ(set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0), 0) << allegro_error;
+    ASSERT_TRUE(startLibrary()) << "needs an X display";
+    ASSERT_TRUE(openGameWindow()) << allegro_error;
 }
 
 HeldKeys::HeldKeys(std::initializer_list<int> scancodes) {

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "game.h"
+#include "library.h"
 #include "memory.h"
 #include "room.h"
 
@@ -171,16 +172,6 @@ std::string Game::errors() const {
 }
 
 namespace {
-void startLibrary() {
-    static const bool started = [] {
-        install_allegro(SYSTEM_AUTODETECT, &errno, atexit);
-        const int depth = desktop_color_depth();
-        set_color_depth(depth == 0 || depth == 8 ? 32 : depth);
-        return true;
-    }();
-    (void)started;
-}
-
 uint32_t rgbOf(BITMAP* bmp, int x, int y) {
     const int pixel = getpixel(bmp, x, y);
     return rgb(getr(pixel), getg(pixel), getb(pixel));
@@ -188,9 +179,8 @@ uint32_t rgbOf(BITMAP* bmp, int x, int y) {
 }  // namespace
 
 Picture firstFrame(long seedTime) {
-    startLibrary();
     Picture picture;
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) != 0) {
+    if (!openGameWindow()) {
         return picture;
     }
     BITMAP* room = create_bitmap(SCREEN_W, SCREEN_H);
