@@ -36,6 +36,16 @@ void failToStart() {
     exit(-1);
 }
 
+// Without its timer the game would stand still; without its keyboard it could be
+// neither played nor left. Either way the player is told, as for a refused screen.
+void require(int result, const char* what) {
+    if (result != 0) {
+        allegro_message("cavedot: cannot start %s%s%s\n", what, allegro_error[0] ? ": " : "",
+                        allegro_error);
+        exit(-1);
+    }
+}
+
 void init() {
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         failToStart();
@@ -51,8 +61,8 @@ void init() {
         exit(-1);
     }
     srand(static_cast<unsigned>(time(nullptr)));
-    install_timer();
-    install_keyboard();
+    require(install_timer(), "the timer");
+    require(install_keyboard(), "the keyboard");
     install_int_ex(increment_timer, BPS_TO_TIMER(140));
 #ifndef ALLEGRO_WINDOWS
     // The library's handlers for these shut it down inside the signal, under the

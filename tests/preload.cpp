@@ -2,13 +2,35 @@
 // without changing it:
 //  - CAVEDOT_TEST_TIME fixes the clock the game seeds its rooms from;
 //  - CAVEDOT_TEST_GAMES names a file that holds the number of games ended so far,
-//    counted where every game's end empties the keyboard buffer.
+//    counted where every game's end empties the keyboard buffer;
+//  - CAVEDOT_TEST_REFUSE names a library call (install_timer or install_keyboard)
+//    that fails as if the platform had refused it.
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
+
+namespace {
+int installOrRefuse(const char* name) {
+    const char* refuse = getenv("CAVEDOT_TEST_REFUSE");
+    if (refuse && strcmp(refuse, name) == 0) {
+        return -1;
+    }
+    auto library = reinterpret_cast<int (*)()>(dlsym(RTLD_NEXT, name));
+    return library ? library() : -1;
+}
+}  // namespace
+
+extern "C" int install_timer() {
+    return installOrRefuse("install_timer");
+}
+
+extern "C" int install_keyboard() {
+    return installOrRefuse("install_keyboard");
+}
 
 extern "C" time_t time(time_t* out) {
     const char* fixed = getenv("CAVEDOT_TEST_TIME");

@@ -57,17 +57,22 @@ Game::Game(const Options& options) {
     pid_ = fork();
     if (pid_ == 0) {
         dup2(errorFd, STDERR_FILENO);
+        dup2(errorFd, STDOUT_FILENO);
         setenv("LD_PRELOAD", PRELOAD_LIB, 1);
         setenv("CAVEDOT_TEST_TIME", seed.c_str(), 1);
         setenv("CAVEDOT_TEST_GAMES", gamesFile_.c_str(), 1);
         if (!options.display) {
             unsetenv("DISPLAY");
         }
+        if (!options.refuse.empty()) {
+            setenv("CAVEDOT_TEST_REFUSE", options.refuse.c_str(), 1);
+            setenv("PATH", "/nonexistent", 1);  // no xmessage: the library's message is printed
+        }
         execv(argv[0], const_cast<char* const*>(argv.data()));
         _exit(127);
     }
     close(errorFd);
-    if (options.display) {
+    if (options.display && options.refuse.empty()) {
         std::istringstream ids(
             run("timeout 60 xdotool search --sync --onlyvisible --name '^cavedot$' 2>/dev/null"));
         ids >> window_;

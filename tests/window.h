@@ -25,6 +25,7 @@ class Game {
         long seedTime = 1790000000;        // the second the game's clock reads at start
         bool display = true;               // false: started with DISPLAY unset
         std::vector<std::string> wrapper;  // a command to run the game under, e.g. valgrind
+        std::string refuse;                // a library call to fail, e.g. "install_keyboard"
     };
     explicit Game(const Options& options);
     Game() : Game(Options{}) {}
@@ -36,7 +37,7 @@ class Game {
     void keyUp(const std::string& keys) const;
     // The exit status, or -1 if the game is still running after `seconds`.
     int wait(double seconds);
-    std::string errors() const;
+    std::string errors() const;  // all it printed
     long gamesEnded() const;
     long residentKiB() const;
     void signal(int number) const;

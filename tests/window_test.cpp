@@ -118,4 +118,17 @@ TEST(Window, WithoutADisplayItSaysSoAndEndsWith255) {
     EXPECT_NE(game.errors().find("DISPLAY"), std::string::npos) << game.errors();
 }
 
+// Refused, either would leave a window that stands still or cannot be left.
+TEST(Window, ARefusedTimerOrKeyboardIsNamedAndEndsWith255) {
+    const std::pair<const char*, const char*> cases[] = {{"install_timer", "the timer"},
+                                                         {"install_keyboard", "the keyboard"}};
+    for (const auto& [call, named] : cases) {
+        Game::Options options;
+        options.refuse = call;
+        Game game(options);
+        EXPECT_EQ(game.wait(10), 255) << call;
+        EXPECT_NE(game.errors().find(named), std::string::npos) << call << ": " << game.errors();
+    }
+}
+
 }  // namespace
