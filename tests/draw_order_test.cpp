@@ -207,6 +207,7 @@ TEST_F(DrawOrder, PlayTakesDueTicksBeforeEachFrameAndStartsEachGameAfresh) {
     draws({0, 0, 0, 0, 500, 0, 1, 0});  // the player steps to 299: caught; the other monster moves
     frames.push_back([](BITMAP* frame) {
         expectPlayerAt(frame, 299, 250);
+        EXPECT_EQ(getpixel(frame, 90, 99), makecol(64, 64, 64));  // the far monster's disc
         speed = 2;  // ticks that fall due at the prompt
     });
     plainRoom(300, 200);
