@@ -98,8 +98,7 @@ TEST(LevelChange, TenThousandLevelsKeepTheirCountsAndMemory) {
     EXPECT_LE(residentKiB(), after1000 + 512);
 }
 
-// The layers of a frame that the window tests cannot see: monsters over the player,
-// the label over everything.
+// What the window tests cannot see of a frame: monsters over the player, the label over all.
 TEST(Frame, MonstersOverThePlayerAndTheLabelOverAll) {
     Bitmap room = wallBitmap();
     Bitmap buffer = wallBitmap();
