@@ -67,9 +67,11 @@ void init() {
 #ifndef ALLEGRO_WINDOWS
     // The library's handlers for these shut it down inside the signal, under the
     // running game's feet, and can crash doing so. The default ends the process
-    // at once, and the X server frees the window with the connection.
+    // at once (for SIGQUIT, the key Ctrl+\ in a terminal, with a core dump where
+    // those are on), and the X server frees the window with the connection.
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
+    signal(SIGQUIT, SIG_DFL);
 #endif
 }
 
