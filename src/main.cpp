@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "game.h"
 #include "ticks.h"
@@ -37,12 +38,10 @@ void failToStart() {
 }
 
 // Without its timer the game would stand still; without its keyboard it could be
-// neither played nor left. Either way the player is told, as for a refused screen.
+// neither played nor left. The window is open by now, so the player is told in a box.
 void require(int result, const char* what) {
     if (result != 0) {
-        allegro_message("cavedot: cannot start %s%s%s\n", what, allegro_error[0] ? ": " : "",
-                        allegro_error);
-        exit(-1);
+        fail(std::string("cannot start ") + what + (allegro_error[0] ? ": " : "") + allegro_error);
     }
 }
 

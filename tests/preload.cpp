@@ -3,8 +3,8 @@
 //  - CAVEDOT_TEST_TIME fixes the clock the game seeds its rooms from;
 //  - CAVEDOT_TEST_GAMES names a file that holds the number of games ended so far,
 //    counted where every game's end empties the keyboard buffer;
-//  - CAVEDOT_TEST_REFUSE names a library call (install_timer or install_keyboard)
-//    that fails as if the platform had refused it.
+//  - CAVEDOT_TEST_REFUSE names a library call (install_timer, install_keyboard or
+//    create_bitmap) that fails as if the platform had refused it.
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -14,9 +14,13 @@
 #include <string>
 
 namespace {
-int installOrRefuse(const char* name) {
+bool refused(const char* name) {
     const char* refuse = getenv("CAVEDOT_TEST_REFUSE");
-    if (refuse && strcmp(refuse, name) == 0) {
+    return refuse && strcmp(refuse, name) == 0;
+}
+
+int installOrRefuse(const char* name) {
+    if (refused(name)) {
         return -1;
     }
     auto library = reinterpret_cast<int (*)()>(dlsym(RTLD_NEXT, name));
@@ -30,6 +34,13 @@ extern "C" int install_timer() {
 
 extern "C" int install_keyboard() {
     return installOrRefuse("install_keyboard");
+}
+
+struct BITMAP;
+extern "C" BITMAP* create_bitmap(int width, int height) {
+    static auto library =
+        reinterpret_cast<BITMAP* (*)(int, int)>(dlsym(RTLD_NEXT, "create_bitmap"));
+    return refused("create_bitmap") || !library ? nullptr : library(width, height);
 }
 
 extern "C" time_t time(time_t* out) {
