@@ -12,6 +12,11 @@
 #include "game.h"
 #include "ticks.h"
 
+#ifdef ALLEGRO_WITH_XWINDOWS
+#include <X11/XKBlib.h>
+#include <xalleg.h>
+#endif
+
 namespace {
 
 // The library says why when it can (a version mismatch, say); on X11 it says
@@ -35,6 +40,16 @@ void failToStart() {
     fprintf(stderr, "cavedot: cannot start the Allegro library\n");
 #endif
     exit(-1);
+}
+
+// X repeats a held key as a release and a press at once. The library drops such a
+// release when the press comes in the same read, but not when the two come apart,
+// which on a busy machine happens about once in a few thousand repeats: the key
+// then seems let go for a moment. Asked to, the X server repeats with presses alone.
+void keepHeldKeysHeld() {
+#ifdef ALLEGRO_WITH_XWINDOWS
+    XkbSetDetectableAutoRepeat(_xwin.display, True, nullptr);
+#endif
 }
 
 // Without its timer the game would stand still; without its keyboard it could be
@@ -62,6 +77,7 @@ void init() {
     srand(static_cast<unsigned>(time(nullptr)));
     require(install_timer(), "the timer");
     require(install_keyboard(), "the keyboard");
+    keepHeldKeysHeld();
     install_int_ex(increment_timer, BPS_TO_TIMER(140));
 #ifndef ALLEGRO_WINDOWS
     // The library's handlers for these shut it down inside the signal, under the
