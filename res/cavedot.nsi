@@ -1,8 +1,9 @@
 ; The Windows installer, made by tools/build-installer with NSIS:
-;   makensis -DVERSION=1.0.0 -DEXE=cavedot.exe -DLICENSE=LICENSE -DOUTFILE=setup.exe cavedot.nsi
-; It puts cavedot.exe, the licence and the read-me under Program Files, adds a
-; Start-menu shortcut for everyone and registers its uninstaller with Windows.
-; /S installs (and the uninstaller uninstalls) silently.
+;   makensis -DVERSION=1.0.0 -DBUILD=build-windows -DOUTFILE=setup.exe res/cavedot.nsi
+; It puts the game of BUILD, its read-me and the licences that the Windows zip
+; carries under Program Files, adds a Start-menu shortcut for everyone and
+; registers its uninstaller with Windows. /S installs (and the uninstaller
+; uninstalls) silently.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -34,7 +35,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 !define MUI_ICON "cavedot.ico"
 !define MUI_UNICON "cavedot.ico"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\cavedot.exe"
-!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!insertmacro MUI_PAGE_LICENSE "..\LICENSE"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -45,9 +46,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 Section
     SetShellVarContext all
     SetOutPath "$INSTDIR"
-    File "${EXE}"
-    File "/oname=LICENSE.txt" "${LICENSE}"
-    File "/oname=README.txt" "README-windows.txt"
+    File "${BUILD}\cavedot.exe"
+    File "README-windows.txt"
+    File "/oname=LICENSE.txt" "..\LICENSE"
+    File "/oname=LICENSE-allegro.txt" "${BUILD}\allegro-license.txt"
+    File "LICENSE-mingw-w64.txt"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortCut "$SMPROGRAMS\cavedot.lnk" "$INSTDIR\cavedot.exe" "" "$INSTDIR\cavedot.exe" 0
 
@@ -68,8 +71,10 @@ Section "Uninstall"
     SetShellVarContext all
     Delete "$SMPROGRAMS\cavedot.lnk"
     Delete "$INSTDIR\cavedot.exe"
+    Delete "$INSTDIR\README-windows.txt"
     Delete "$INSTDIR\LICENSE.txt"
-    Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\LICENSE-allegro.txt"
+    Delete "$INSTDIR\LICENSE-mingw-w64.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
