@@ -2,8 +2,12 @@
 //   game_bench [benchmark flags]     frames, passes, rooms and monster ticks
 //   game_bench --ticks SECONDS [--slow-frames]
 //                                    tick fidelity of the game loop on the real timer
+//   game_bench --startup ROUNDS      launch to first frame on the X server, of the game
+//                                    and of a bare Allegro program, in turns
 #include <allegro.h>
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -199,9 +203,59 @@ int tickFidelity(double seconds, bool slowFrames) {
     return raised == processed + pending ? 0 : 1;
 }
 
+// Milliseconds from just before the launch to the first frame on the X server, as the
+// tests' preload library marks it after the program's first copy to the screen.
+double launchToFirstFrame(const char* program) {
+    char mark[] = "/tmp/cavedot-first-frame-XXXXXX";
+    close(mkstemp(mark));
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("LD_PRELOAD", PRELOAD_LIB, 1);
+        setenv("CAVEDOT_TEST_FIRST_FRAME", mark, 1);
+        alarm(30);  // outlives the exec: a program that never shows a frame is ended
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    waitpid(pid, nullptr, 0);
+    long long shown = 0;
+    if (FILE* file = fopen(mark, "r")) {
+        shown = fscanf(file, "%lld", &shown) == 1 ? shown : 0;
+        fclose(file);
+    }
+    unlink(mark);
+    const long long launched = start.tv_sec * 1000000000LL + start.tv_nsec;
+    return shown ? (shown - launched) / 1e6 : -1;
+}
+
+// Each round launches both, the one first that went second the round before. A round
+// in which either shows no frame is left out; none measured is a failure.
+int startup(int rounds) {
+    int measured = 0;
+    for (int round = 0; round < rounds; ++round) {
+        double game, bare;
+        if (round % 2 == 0) {
+            game = launchToFirstFrame(CAVEDOT_EXE), bare = launchToFirstFrame(BARE_EXE);
+        } else {
+            bare = launchToFirstFrame(BARE_EXE), game = launchToFirstFrame(CAVEDOT_EXE);
+        }
+        if (game < 0 || bare < 0) {
+            fprintf(stderr, "game_bench: round %d left out: no frame shown\n", round + 1);
+            continue;
+        }
+        printf("startup game %.2f bare %.2f\n", game, bare);
+        ++measured;
+    }
+    return measured > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && strcmp(argv[1], "--startup") == 0) {
+        return startup(atoi(argv[2]));
+    }
     if (!startLibrary()) {
         fprintf(stderr, "game_bench: needs an X display\n");
         return 2;

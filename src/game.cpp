@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "room.h"
 #include "ticks.h"
@@ -18,9 +19,8 @@ void pollKeys() {
 BITMAP* createScreenBitmap() {
     BITMAP* bmp = create_bitmap(SCREEN_W, SCREEN_H);
     if (!bmp) {
-        fprintf(stderr, "cavedot: out of memory: cannot create a %dx%d bitmap\n", SCREEN_W,
-                SCREEN_H);
-        exit(-1);
+        fail("out of memory: cannot create a " + std::to_string(SCREEN_W) + "x" +
+             std::to_string(SCREEN_H) + " bitmap");
     }
     return bmp;
 }
@@ -64,6 +64,12 @@ void playGame(std::vector<monster>& monsters) {
 }
 
 }  // namespace
+
+void fail(const std::string& why) {
+    fprintf(stderr, "cavedot: %s\n", why.c_str());
+    allegro_message("cavedot: %s\n", why.c_str());
+    exit(-1);
+}
 
 void play() {
     std::vector<monster> monsters;

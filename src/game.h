@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include <string>
 #include <vector>
 
 #include "monster.h"
@@ -28,6 +29,10 @@ void changeLevel(BITMAP* room, int& playerX, int& playerY, int& level,
 // Composes one frame in `buffer` and copies it to the screen.
 void renderScreen(BITMAP* room, BITMAP* buffer, int x, int y, int level,
                   const std::vector<monster>& monsters);
+
+// Ends the program with status 255, saying why on standard error and in the
+// library's message box: a player who started the game from a menu sees only the box.
+[[noreturn]] void fail(const std::string& why);
 
 // Ends a game for the program's shell: empties the keyboard buffer.
 void deinit();

@@ -7,11 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "game.h"
 #include "ticks.h"
 
 #ifdef ALLEGRO_WITH_XWINDOWS
+#include <X11/XKBlib.h>
 #include <xalleg.h>
 
 #include "../res/cavedot.xpm"
@@ -44,13 +46,23 @@ void failToStart() {
     exit(-1);
 }
 
+// X repeats a held key as a release and a press at once. The library drops such a
+// release when the press comes in the same read, but not when the two come apart,
+// which on a busy machine happens about once in a few thousand repeats: the key
+// then seems let go for a moment. Asked to, the X server repeats with presses alone.
+void keepHeldKeysHeld() {
+#ifdef ALLEGRO_WITH_XWINDOWS
+    XLOCK();  // the library's input thread shares the connection
+    XkbSetDetectableAutoRepeat(_xwin.display, True, nullptr);
+    XUNLOCK();
+#endif
+}
+
 // Without its timer the game would stand still; without its keyboard it could be
-// neither played nor left. Either way the player is told, as for a refused screen.
+// neither played nor left. The window is open by now, so the player is told in a box.
 void require(int result, const char* what) {
     if (result != 0) {
-        allegro_message("cavedot: cannot start %s%s%s\n", what, allegro_error[0] ? ": " : "",
-                        allegro_error);
-        exit(-1);
+        fail(std::string("cannot start ") + what + (allegro_error[0] ? ": " : "") + allegro_error);
     }
 }
 
@@ -83,13 +95,16 @@ void init() {
     srand(static_cast<unsigned>(time(nullptr)));
     require(install_timer(), "the timer");
     require(install_keyboard(), "the keyboard");
+    keepHeldKeysHeld();
     install_int_ex(increment_timer, BPS_TO_TIMER(140));
 #ifndef ALLEGRO_WINDOWS
     // The library's handlers for these shut it down inside the signal, under the
     // running game's feet, and can crash doing so. The default ends the process
-    // at once, and the X server frees the window with the connection.
+    // at once (for SIGQUIT, the key Ctrl+\ in a terminal, with a core dump where
+    // those are on), and the X server frees the window with the connection.
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
+    signal(SIGQUIT, SIG_DFL);
 #endif
 }
 

@@ -130,9 +130,9 @@ TEST(Endurance, KeyStormNeitherCrashesNorHangs) {
 
 // The signal ends the game at once, in the middle of drawing; the X server frees
 // its window, and the next game starts and plays as usual.
-TEST(Endurance, SigintAndSigtermEndTheGameAndLeaveNoWindow) {
+TEST(Endurance, SigintSigtermAndSigquitEndTheGameAndLeaveNoWindow) {
     for (int round = 0; round < 5; ++round) {
-        for (int number : {SIGINT, SIGTERM}) {
+        for (int number : {SIGINT, SIGTERM, SIGQUIT}) {
             Game game;
             ASSERT_TRUE(game.hasWindow()) << game.errors();
             game.keyDown("Left");
