@@ -11,6 +11,14 @@
 #include "game.h"
 #include "ticks.h"
 
+#ifdef ALLEGRO_WITH_XWINDOWS
+#include <xalleg.h>
+
+#include "../res/cavedot.xpm"
+
+extern "C" void* allegro_icon;  // the library's X11 icon, as XPM data
+#endif
+
 namespace {
 
 // The library says why when it can (a version mismatch, say); on X11 it says
@@ -46,7 +54,19 @@ void require(int result, const char* what) {
     }
 }
 
+// On X11 the window is the game's own: its class matches the desktop entry, so
+// docks and task bars can tell it by its menu entry, and it carries the game's
+// icon. The library makes its window when it starts and reads both then, so they
+// are set before. The title stays the library's.
+void nameWindow() {
+#ifdef ALLEGRO_WITH_XWINDOWS
+    allegro_icon = const_cast<char**>(cavedot_xpm);
+    xwin_set_window_name("cavedot", "cavedot");
+#endif
+}
+
 void init() {
+    nameWindow();
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
         failToStart();
     }
