@@ -7,7 +7,8 @@
  * program waits for the next animation frame where it already calls the
  * library: after each blit onto the screen (a frame), and in poll_keyboard()
  * when nothing was blitted since the last poll (a loop that only waits for a
- * key). Only there do key events reach key[] and the timer's callbacks run. */
+ * key). Key events reach key[] in poll_keyboard(), and the timer's callbacks
+ * run there and after each wait. */
 #include <emscripten.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -236,7 +237,10 @@ static void keyboard_exit(void)
 {
 }
 
-/* Polled: the program calls it in each pass of its loops. */
+/* Polled: the program calls it in each pass of its loops, at least once a
+ * frame. Each poll takes one key event, in order, so that the program sees
+ * every state of the keys that a fast loop on the desktop would see: a tap
+ * shorter than a frame, or Escape let go a moment before Space. */
 static void keyboard_poll(void)
 {
    int event;
@@ -245,12 +249,11 @@ static void keyboard_poll(void)
       give_the_browser_its_turn();
    blitted_since_poll = FALSE;
    timer_catch_up();
-   while ((event = web_next_key()) >= 0) {
-      if (event & (1 << 24))
-         _handle_key_press((event >> 8) & 0xFFFF, event & 0xFF);
-      else
-         _handle_key_release(event & 0xFF);
-   }
+   event = web_next_key();
+   if (event >= 0 && (event & (1 << 24)))
+      _handle_key_press((event >> 8) & 0xFFFF, event & 0xFF);
+   else if (event >= 0)
+      _handle_key_release(event & 0xFF);
 }
 
 static KEYBOARD_DRIVER keyboard_canvas = {
