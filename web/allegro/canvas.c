@@ -1,0 +1,317 @@
+/* Allegro 4.4's platform in a web page (Emscripten): the system, a screen
+ * shown on the page's <canvas>, the keyboard from the browser's key events and
+ * the timer from the elapsed time. Drawing stays Allegro's own: the screen is
+ * a linear bitmap in memory, copied onto the canvas.
+ *
+ * A page's code must give the browser its turn regularly. With Asyncify the
+ * program waits for the next animation frame where it already calls the
+ * library: after each blit onto the screen (a frame), and in poll_keyboard()
+ * when nothing was blitted since the last poll (a loop that only waits for a
+ * key). Key events reach key[] in poll_keyboard(), and the timer's callbacks
+ * run there and after each wait. */
+#include <emscripten.h>
+#include <stdint.h>
+#include <stdlib.h>
+
+#include "allegro.h"
+#include "allegro/internal/aintern.h"
+
+#define CANVAS_ID AL_ID('C', 'N', 'V', 'S')
+
+/* ---------------------------------------------------------------- browser */
+
+/* Resolves at the next animation frame, or after 100 ms in a hidden tab,
+ * which gets no animation frames (nor timeouts more often than once a second).
+ * Once main has waited, its return comes out of a resumed call that the runtime
+ * does not take for the program's end: that return ends the program here, so
+ * that atexit functions run and the page's Module.onExit hears of it. */
+EM_ASYNC_JS(void, web_wait_for_frame, (void), {
+   if (!Module.alEnd) {
+      Module.alEnd = Asyncify.whenDone().then(status => {
+         try { exit(status); } catch (e) { /* the runtime leaves by throwing ExitStatus */ }
+      });
+   }
+   await new Promise(resolve => {
+      let done = false;
+      const go = () => { if (!done) { done = true; resolve(); } };
+      requestAnimationFrame(go);
+      setTimeout(go, 100);
+   });
+});
+
+EM_JS(void, web_open_canvas, (int w, int h), {
+   const canvas = Module['canvas'];
+   canvas.width = w;
+   canvas.height = h;
+   Module.alContext = canvas.getContext('2d');
+});
+
+EM_JS(void, web_show, (const void *rgba, int w, int h), {
+   const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
+   Module.alContext.putImageData(new ImageData(pixels, w, h), 0, 0);
+});
+
+/* Key presses and releases wait in a queue until the program polls. Each is
+ * the key's Allegro scancode (KEY_*, as the desktop's X11 driver gives them
+ * for a US keyboard), its character above bit 8, and bit 24 set for a press. */
+EM_JS(void, web_listen_to_keys, (void), {
+   const names = [];
+   for (const c of 'ABCDEFGHIJKLMNOPQRSTUVWXYZ') names.push('Key' + c);
+   for (let i = 0; i < 10; i++) names.push('Digit' + i);
+   for (let i = 0; i < 10; i++) names.push('Numpad' + i);
+   for (let i = 1; i <= 12; i++) names.push('F' + i);
+   names.push(...('Escape Backquote Minus Equal Backspace Tab BracketLeft BracketRight Enter ' +
+      'Semicolon Quote Backslash IntlBackslash Comma Period Slash Space Insert Delete Home End ' +
+      'PageUp PageDown ArrowLeft ArrowRight ArrowUp ArrowDown NumpadDivide NumpadMultiply ' +
+      'NumpadSubtract NumpadAdd NumpadDecimal NumpadEnter PrintScreen Pause IntlRo IntlYen ' +
+      'KanaMode Convert NonConvert - - - - NumpadEqual - - - - - - - - - - - - ShiftLeft ' +
+      'ShiftRight ControlLeft ControlRight AltLeft AltRight MetaLeft MetaRight ContextMenu ' +
+      'ScrollLock NumLock CapsLock').split(' '));
+   const scancodes = new Map(names.map((name, i) => [name, i + 1]));
+   const controls = {Escape: 27, Enter: 13, Backspace: 8, Tab: 9};
+   const queue = Module.alKeys = [];
+   const held = new Set();
+   const canvas = Module['canvas'];
+   canvas.addEventListener('keydown', e => {
+      const scancode = scancodes.get(e.code);
+      if (!scancode || e.repeat) return;
+      const ascii = e.key.length === 1 ? e.key.charCodeAt(0) : controls[e.key] || 0;
+      held.add(scancode);
+      queue.push(1 << 24 | ascii << 8 | scancode);
+   });
+   canvas.addEventListener('keyup', e => {
+      const scancode = scancodes.get(e.code);
+      if (scancode && held.delete(scancode)) queue.push(scancode);
+   });
+   /* Keys released elsewhere never come back as events: let them go now. */
+   canvas.addEventListener('blur', () => {
+      for (const scancode of held) queue.push(scancode);
+      held.clear();
+   });
+});
+
+EM_JS(int, web_next_key, (void), {
+   const queue = Module.alKeys;
+   return queue && queue.length ? queue.shift() : -1;
+});
+
+EM_JS(void, web_message, (const char *text), {
+   (Module['printErr'] || console.error)(UTF8ToString(text));
+});
+
+/* ------------------------------------------------------------------ timer */
+
+static int timer_running = FALSE;
+static double timer_start;   /* ms, the page's clock */
+static long long timer_given; /* timer units handed to the callbacks so far */
+
+/* Every unit of time since the timer started is handed over exactly once, so
+ * each callback runs as often as its periods have passed: none lost, none twice. */
+static void timer_catch_up(void)
+{
+   long long due;
+
+   if (!timer_running)
+      return;
+   due = (long long)((emscripten_get_now() - timer_start) * (TIMERS_PER_SECOND / 1000.0));
+   while (due > timer_given) {
+      long long step = due - timer_given;
+      if (step > 0x1000000)
+         step = 0x1000000;
+      timer_given += step;
+      _handle_timer_tick((int)step);
+   }
+}
+
+static int timer_init(void)
+{
+   timer_start = emscripten_get_now();
+   timer_given = 0;
+   timer_running = TRUE;
+   return 0;
+}
+
+static void timer_exit(void)
+{
+   timer_running = FALSE;
+}
+
+/* Without install_int, the library keeps the callbacks and runs them from
+ * _handle_timer_tick(). */
+static TIMER_DRIVER timer_canvas = {
+   .id = CANVAS_ID, .name = empty_string, .desc = empty_string, .ascii_name = "Page clock",
+   .init = timer_init, .exit = timer_exit
+};
+
+/* ----------------------------------------------------------------- screen */
+
+static uint32_t *screen_pixels; /* the screen bitmap's memory, 0x00RRGGBB */
+static uint32_t *canvas_pixels; /* the same as the canvas wants it: R, G, B, A bytes */
+static int screen_w, screen_h;
+static int blitted_since_poll = FALSE;
+static void (*memory_blit)(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x, int d_y,
+                           int w, int h);
+
+static void show_screen(void)
+{
+   int i;
+
+   for (i = 0; i < screen_w * screen_h; i++) {
+      const uint32_t p = screen_pixels[i];
+      canvas_pixels[i] = 0xFF000000 | (p & 0x00FF00) | ((p >> 16) & 0xFF) | ((p & 0xFF) << 16);
+   }
+   web_show(canvas_pixels, screen_w, screen_h);
+}
+
+/* The browser's turn: the screen goes onto the canvas, and the program goes
+ * on at the next animation frame. */
+static void give_the_browser_its_turn(void)
+{
+   show_screen();
+   web_wait_for_frame();
+   timer_catch_up();
+}
+
+/* A blit onto the screen ends a frame. */
+static void screen_blit_from_memory(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x,
+                                    int d_y, int w, int h)
+{
+   memory_blit(src, dest, s_x, s_y, d_x, d_y, w, h);
+   give_the_browser_its_turn();
+   blitted_since_poll = TRUE;
+}
+
+static BITMAP *screen_init(int w, int h, int v_w, int v_h, int color_depth);
+static void screen_exit(BITMAP *bmp);
+
+static GFX_DRIVER gfx_canvas = {
+   .id = CANVAS_ID, .name = empty_string, .desc = empty_string, .ascii_name = "Canvas",
+   .init = screen_init, .exit = screen_exit, .linear = TRUE, .windowed = TRUE
+};
+
+static BITMAP *screen_init(int w, int h, int v_w, int v_h, int color_depth)
+{
+   BITMAP *bmp;
+
+   if (color_depth != 32 || (v_w && v_w != w) || (v_h && v_h != h)) {
+      ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE,
+               get_config_text("The canvas shows 32-bit colour, without a virtual screen"));
+      return NULL;
+   }
+   screen_pixels = calloc((size_t)w * h, 4);
+   canvas_pixels = malloc((size_t)w * h * 4);
+   bmp = screen_pixels && canvas_pixels ?
+      _make_bitmap(w, h, (uintptr_t)screen_pixels, &gfx_canvas, 32, w * 4) : NULL;
+   if (!bmp) {
+      free(screen_pixels);
+      free(canvas_pixels);
+      ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Not enough memory"));
+      return NULL;
+   }
+   memory_blit = _screen_vtable.blit_from_memory;
+   _screen_vtable.blit_from_memory = screen_blit_from_memory;
+   screen_w = gfx_canvas.w = w;
+   screen_h = gfx_canvas.h = h;
+   gfx_canvas.vid_mem = w * h * 4;
+   web_open_canvas(w, h);
+   return bmp;
+}
+
+static void screen_exit(BITMAP *bmp)
+{
+   (void)bmp;
+   free(screen_pixels);
+   free(canvas_pixels);
+   screen_pixels = canvas_pixels = NULL;
+}
+
+/* --------------------------------------------------------------- keyboard */
+
+static int keyboard_init(void)
+{
+   web_listen_to_keys();
+   return 0;
+}
+
+static void keyboard_exit(void)
+{
+}
+
+/* Polled: the program calls it in each pass of its loops, at least once a
+ * frame. Each poll takes one key event, in order, so that the program sees
+ * every state of the keys that a fast loop on the desktop would see: a tap
+ * shorter than a frame, or Escape let go a moment before Space. */
+static void keyboard_poll(void)
+{
+   int event;
+
+   if (!blitted_since_poll && screen_pixels)
+      give_the_browser_its_turn();
+   blitted_since_poll = FALSE;
+   timer_catch_up();
+   event = web_next_key();
+   if (event >= 0 && (event & (1 << 24)))
+      _handle_key_press((event >> 8) & 0xFFFF, event & 0xFF);
+   else if (event >= 0)
+      _handle_key_release(event & 0xFF);
+}
+
+static KEYBOARD_DRIVER keyboard_canvas = {
+   .id = CANVAS_ID, .name = empty_string, .desc = empty_string, .ascii_name = "Page keyboard",
+   .init = keyboard_init, .exit = keyboard_exit, .poll = keyboard_poll
+};
+
+/* ----------------------------------------------------------------- system */
+
+static _DRIVER_INFO gfx_list[] = {{CANVAS_ID, &gfx_canvas, TRUE}, {0, NULL, 0}};
+static _DRIVER_INFO keyboard_list[] = {{CANVAS_ID, &keyboard_canvas, TRUE}, {0, NULL, 0}};
+static _DRIVER_INFO timer_list[] = {{CANVAS_ID, &timer_canvas, TRUE}, {0, NULL, 0}};
+static _DRIVER_INFO no_drivers[] = {{0, NULL, 0}};
+
+static _DRIVER_INFO *gfx_drivers(void) { return gfx_list; }
+static _DRIVER_INFO *keyboard_drivers(void) { return keyboard_list; }
+static _DRIVER_INFO *timer_drivers(void) { return timer_list; }
+static _DRIVER_INFO *none(void) { return no_drivers; }
+
+static int system_init(void)
+{
+   return 0;
+}
+
+static void system_exit(void)
+{
+}
+
+static void executable_name(char *output, int size)
+{
+   ustrzcpy(output, size, "cavedot");
+}
+
+static void show_message(AL_CONST char *text)
+{
+   web_message(text);
+}
+
+static int desktop_depth(void)
+{
+   return 32;
+}
+
+static SYSTEM_DRIVER system_canvas = {
+   .id = CANVAS_ID, .name = empty_string, .desc = empty_string, .ascii_name = "Web page",
+   .init = system_init, .exit = system_exit, .get_executable_name = executable_name,
+   .message = show_message, .desktop_color_depth = desktop_depth,
+   .gfx_drivers = gfx_drivers, .digi_drivers = none, .midi_drivers = none,
+   .keyboard_drivers = keyboard_drivers, .mouse_drivers = none, .joystick_drivers = none,
+   .timer_drivers = timer_drivers
+};
+
+/* The lists the library falls back on when a driver list of the system is empty. */
+_DRIVER_INFO _system_driver_list[] = {{CANVAS_ID, &system_canvas, TRUE}, {0, NULL, 0}};
+_DRIVER_INFO _gfx_driver_list[] = {{CANVAS_ID, &gfx_canvas, TRUE}, {0, NULL, 0}};
+_DRIVER_INFO _keyboard_driver_list[] = {{CANVAS_ID, &keyboard_canvas, TRUE}, {0, NULL, 0}};
+_DRIVER_INFO _timer_driver_list[] = {{CANVAS_ID, &timer_canvas, TRUE}, {0, NULL, 0}};
+_DRIVER_INFO _mouse_driver_list[] = {{0, NULL, 0}};
+_DRIVER_INFO _digi_driver_list[] = {{0, NULL, 0}};
+_DRIVER_INFO _midi_driver_list[] = {{0, NULL, 0}};
+_DRIVER_INFO _joystick_driver_list[] = {{0, NULL, 0}};
