@@ -1,6 +1,9 @@
 // Loaded into the real game by the window tests (LD_PRELOAD), to see into it
 // without changing it:
 //  - CAVEDOT_TEST_TIME fixes the clock the game seeds its rooms from;
+//  - CAVEDOT_TEST_DRAWS, comma-separated, are rand's first results once the game
+//    has seeded it from that clock (the C library's own follow);
+//  - CAVEDOT_TEST_TICK names a file that receives the period of the game's tick;
 //  - CAVEDOT_TEST_GAMES names a file that holds the number of games ended so far,
 //    counted where every game's end empties the keyboard buffer;
 //  - CAVEDOT_TEST_REFUSE names a library call (install_timer, install_keyboard or
@@ -15,9 +18,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
+std::vector<int> draws;
+size_t drawn = 0;
+
 bool refused(const char* name) {
     const char* refuse = getenv("CAVEDOT_TEST_REFUSE");
     return refuse && strcmp(refuse, name) == 0;
@@ -29,6 +37,21 @@ int installOrRefuse(const char* name) {
     }
     auto library = reinterpret_cast<int (*)()>(dlsym(RTLD_NEXT, name));
     return library ? library() : -1;
+}
+
+// Into the file that `variable` names, if set: written aside and renamed, so
+// that a reader never sees half a number.
+void record(const char* variable, long number) {
+    const char* path = getenv(variable);
+    if (!path) {
+        return;
+    }
+    const std::string part = std::string(path) + ".part";
+    if (FILE* file = fopen(part.c_str(), "w")) {
+        fprintf(file, "%ld\n", number);
+        fclose(file);
+        rename(part.c_str(), path);
+    }
 }
 }  // namespace
 
@@ -81,20 +104,37 @@ extern "C" time_t time(time_t* out) {
     return seconds;
 }
 
+extern "C" void srand(unsigned seed) {
+    static auto library = reinterpret_cast<void (*)(unsigned)>(dlsym(RTLD_NEXT, "srand"));
+    library(seed);
+    const char* fixed = getenv("CAVEDOT_TEST_TIME");
+    const char* script = getenv("CAVEDOT_TEST_DRAWS");
+    if (fixed && script && seed == static_cast<unsigned>(strtoll(fixed, nullptr, 10))) {
+        std::istringstream in(script);
+        char comma;
+        for (int value; in >> value; in >> comma) {
+            draws.push_back(value);
+        }
+    }
+}
+
+extern "C" int rand() {
+    static auto library = reinterpret_cast<int (*)()>(dlsym(RTLD_NEXT, "rand"));
+    return drawn < draws.size() ? draws[drawn++] : library();
+}
+
+extern "C" int install_int_ex(void (*proc)(), long period) {
+    static auto library =
+        reinterpret_cast<int (*)(void (*)(), long)>(dlsym(RTLD_NEXT, "install_int_ex"));
+    record("CAVEDOT_TEST_TICK", period);
+    return library ? library(proc, period) : -1;
+}
+
 extern "C" void clear_keybuf() {
     static long games = 0;
     static auto library = reinterpret_cast<void (*)()>(dlsym(RTLD_NEXT, "clear_keybuf"));
     if (library) {
         library();
     }
-    ++games;
-    if (const char* path = getenv("CAVEDOT_TEST_GAMES")) {
-        // Written aside and renamed, so that a reader never sees half a number.
-        const std::string part = std::string(path) + ".part";
-        if (FILE* file = fopen(part.c_str(), "w")) {
-            fprintf(file, "%ld\n", games);
-            fclose(file);
-            rename(part.c_str(), path);
-        }
-    }
+    record("CAVEDOT_TEST_GAMES", ++games);
 }

@@ -65,21 +65,6 @@ TEST_P(RoomTest, FirstBlockIsWalkable) {
     }
 }
 
-TEST_P(RoomTest, SameSeedSameRoom) {
-    Bitmap again = wallBitmap();
-    srand(GetParam());
-    makeRoom(again.get());
-    EXPECT_TRUE(samePixels(room.get(), again.get()));
-}
-
 INSTANTIATE_TEST_SUITE_P(Seeds, RoomTest, ::testing::Range(1u, 201u));
-
-TEST(Room, EdgeOfTheBitmapBlocks) {
-    Bitmap room = wallBitmap();
-    clear_to_color(room.get(), floorColour());
-    EXPECT_TRUE(passable(room.get(), 0, 0));
-    EXPECT_FALSE(passable(room.get(), -1, 0));
-    EXPECT_FALSE(passable(room.get(), 0, SCREEN_H));
-}
 
 }  // namespace

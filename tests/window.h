@@ -19,6 +19,12 @@ constexpr uint32_t rgb(int r, int g, int b) {
     return (r << 16) | (g << 8) | b;
 }
 
+// The first room of the games started here, worked by hand: its draws (20 squares: half-size
+// 79 at the centre, a step of (+49, +49) with half-size 40, pixels inside that; the exit at
+// (300, 200)), and the frame that the game must show first from them.
+std::string firstRoomDraws();
+Picture firstRoomFrame();
+
 class Game {
   public:
     struct Options {
@@ -26,6 +32,8 @@ class Game {
         bool display = true;               // false: started with DISPLAY unset
         std::vector<std::string> wrapper;  // a command to run the game under, e.g. valgrind
         std::string refuse;                // a library call to fail, e.g. "install_keyboard"
+        // rand's first results once the game has seeded it from that clock
+        std::string draws = firstRoomDraws();
     };
     explicit Game(const Options& options);
     Game() : Game(Options{}) {}
@@ -39,6 +47,7 @@ class Game {
     int wait(double seconds);
     std::string errors() const;  // all it printed
     long gamesEnded() const;
+    long tickPeriod() const;  // what the game asked its tick's period to be
     long residentKiB() const;
     void signal(int number) const;
 
@@ -50,9 +59,6 @@ class Game {
     std::string errorFile_;
     std::string gamesFile_;
 };
-
-// The frame the game draws first from `seedTime`, made here with the game's own code.
-Picture firstFrame(long seedTime);
 
 // "Level: N" as the library's font writes it at (1, 1): the pixels it sets.
 std::vector<std::pair<int, int>> labelPixels(int level);
