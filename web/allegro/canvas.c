@@ -263,16 +263,6 @@ static KEYBOARD_DRIVER keyboard_canvas = {
 
 /* ----------------------------------------------------------------- system */
 
-static _DRIVER_INFO gfx_list[] = {{CANVAS_ID, &gfx_canvas, TRUE}, {0, NULL, 0}};
-static _DRIVER_INFO keyboard_list[] = {{CANVAS_ID, &keyboard_canvas, TRUE}, {0, NULL, 0}};
-static _DRIVER_INFO timer_list[] = {{CANVAS_ID, &timer_canvas, TRUE}, {0, NULL, 0}};
-static _DRIVER_INFO no_drivers[] = {{0, NULL, 0}};
-
-static _DRIVER_INFO *gfx_drivers(void) { return gfx_list; }
-static _DRIVER_INFO *keyboard_drivers(void) { return keyboard_list; }
-static _DRIVER_INFO *timer_drivers(void) { return timer_list; }
-static _DRIVER_INFO *none(void) { return no_drivers; }
-
 static int system_init(void)
 {
    return 0;
@@ -300,13 +290,10 @@ static int desktop_depth(void)
 static SYSTEM_DRIVER system_canvas = {
    .id = CANVAS_ID, .name = empty_string, .desc = empty_string, .ascii_name = "Web page",
    .init = system_init, .exit = system_exit, .get_executable_name = executable_name,
-   .message = show_message, .desktop_color_depth = desktop_depth,
-   .gfx_drivers = gfx_drivers, .digi_drivers = none, .midi_drivers = none,
-   .keyboard_drivers = keyboard_drivers, .mouse_drivers = none, .joystick_drivers = none,
-   .timer_drivers = timer_drivers
+   .message = show_message, .desktop_color_depth = desktop_depth
 };
 
-/* The lists the library falls back on when a driver list of the system is empty. */
+/* The system names no driver lists of its own, so the library takes its drivers from these. */
 _DRIVER_INFO _system_driver_list[] = {{CANVAS_ID, &system_canvas, TRUE}, {0, NULL, 0}};
 _DRIVER_INFO _gfx_driver_list[] = {{CANVAS_ID, &gfx_canvas, TRUE}, {0, NULL, 0}};
 _DRIVER_INFO _keyboard_driver_list[] = {{CANVAS_ID, &keyboard_canvas, TRUE}, {0, NULL, 0}};
