@@ -59,7 +59,7 @@ void draws(std::initializer_list<int> values) {
 }
 
 // Every draw is scripted above the modulus it meets, so that another range would show.
-// One step of the walk, of reach R: the displacement (dx, dy), then the half-sizes drawn.
+// One step of the walk of the given reach: the displacement, then the half-sizes drawn.
 void walk(int reach, int dx, int dy, std::initializer_list<int> halves) {
     draws({2 * reach + abs(dx), 2 * reach + abs(dy), dx < 0 ? 3 : 4, dy < 0 ? 3 : 4});
     for (int half : halves) {
@@ -192,7 +192,7 @@ void plainRoom(int ex, int ey) {
 }
 
 // A frame of that room worked out by hand: the player at (x, y), monsters, the label.
-Bitmap plainFrame(int ex, int ey, int x, int y, std::vector<std::pair<int, int>> monsters,
+Bitmap plainFrame(int ex, int ey, int x, int y, const std::vector<std::pair<int, int>>& monsters,
                   const char* label) {
     Bitmap frame = wallBitmap();
     clear_to_color(frame.get(), makecol(100, 99, 100));
