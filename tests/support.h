@@ -8,8 +8,6 @@
 #include <initializer_list>
 #include <memory>
 
-#include "memory.h"
-
 // Starts the library in a real window, as the game does, before any test runs.
 class AllegroWindow : public ::testing::Environment {
   public:
