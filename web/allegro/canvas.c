@@ -71,23 +71,31 @@ EM_JS(void, web_listen_to_keys, (void), {
    const controls = {Escape: 27, Enter: 13, Backspace: 8, Tab: 9};
    const queue = Module.alKeys = [];
    const held = new Set();
-   const canvas = Module['canvas'];
-   canvas.addEventListener('keydown', e => {
+   /* At the window, so that the keys reach the game wherever the focus is on the
+    * page; the page's touch controls send the same events there. One controller
+    * takes every listener away again when the program ends. */
+   const listening = Module.alListening = new AbortController();
+   const options = {signal: listening.signal};
+   window.addEventListener('keydown', e => {
       const scancode = scancodes.get(e.code);
       if (!scancode || e.repeat) return;
       const ascii = e.key.length === 1 ? e.key.charCodeAt(0) : controls[e.key] || 0;
       held.add(scancode);
       queue.push(1 << 24 | ascii << 8 | scancode);
-   });
-   canvas.addEventListener('keyup', e => {
+   }, options);
+   window.addEventListener('keyup', e => {
       const scancode = scancodes.get(e.code);
       if (scancode && held.delete(scancode)) queue.push(scancode);
-   });
-   /* Keys released elsewhere never come back as events: let them go now. */
-   canvas.addEventListener('blur', () => {
+   }, options);
+   /* Keys released in another window never come back as events: let them go now. */
+   window.addEventListener('blur', () => {
       for (const scancode of held) queue.push(scancode);
       held.clear();
-   });
+   }, options);
+});
+
+EM_JS(void, web_stop_listening, (void), {
+   Module.alListening.abort();
 });
 
 EM_JS(int, web_next_key, (void), {
@@ -235,6 +243,7 @@ static int keyboard_init(void)
 
 static void keyboard_exit(void)
 {
+   web_stop_listening();
 }
 
 /* Polled: the program calls it in each pass of its loops, at least once a
