@@ -24,10 +24,6 @@
 #include "room.h"
 #include "ticks.h"
 
-void deinit() {
-    clear_keybuf();
-}
-
 namespace {
 
 BITMAP* screenBitmap() {

@@ -14,10 +14,6 @@
 #include "room.h"
 #include "ticks.h"
 
-void deinit() {
-    clear_keybuf();
-}
-
 namespace {
 
 long raised = 0;

@@ -33,6 +33,3 @@ void renderScreen(BITMAP* room, BITMAP* buffer, int x, int y, int level,
 // Ends the program with status 255, saying why on standard error and in the
 // library's message box: a player who started the game from a menu sees only the box.
 [[noreturn]] void fail(const std::string& why);
-
-// Ends a game for the program's shell: empties the keyboard buffer.
-void deinit();

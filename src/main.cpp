@@ -110,10 +110,6 @@ void init() {
 
 }  // namespace
 
-void deinit() {
-    clear_keybuf();
-}
-
 int main() {
     init();
     play();

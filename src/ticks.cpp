@@ -1,5 +1,7 @@
 #include "ticks.h"
 
+#include <allegro.h>
+
 #include <climits>
 
 std::atomic<int> speed{0};
@@ -10,4 +12,8 @@ void increment_timer() {
     int due = speed.load(std::memory_order_relaxed);
     while (due < INT_MAX && !speed.compare_exchange_weak(due, due + 1)) {
     }
+}
+
+void deinit() {
+    clear_keybuf();
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "game.h"
@@ -57,6 +58,15 @@ void draws(std::initializer_list<int> values) {
     script.insert(script.end(), values);
 }
 
+// Every draw is scripted above the modulus it meets, so that another range would show.
+// One step of the walk of the given reach: the displacement, then the half-sizes drawn.
+void walk(int reach, int dx, int dy, std::initializer_list<int> halves) {
+    draws({2 * reach + abs(dx), 2 * reach + abs(dy), dx < 0 ? 3 : 4, dy < 0 ? 3 : 4});
+    for (int half : halves) {
+        draws({2 * reach + half});
+    }
+}
+
 class DrawOrder : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -69,20 +79,21 @@ class DrawOrder : public ::testing::Test {
 };
 
 TEST_F(DrawOrder, RoomFollowsItsDrawsPixelForPixel) {
-    draws({100, 25, 99});  // past their ranges: 20 squares in all, first half-size 15, reach 99
-    // From the centre (320, 240): +0, +98 with signs even; half-size 5 fits at (320, 338).
-    draws({0, 98, 0, 0, 5});
-    // +0, +98 again: (320, 436) fits neither half-size 90 nor 80; the third draw (7) is
+    const int R = 99;
+    draws({200, 25, R});  // past their ranges: 20 squares in all, first half-size 15, reach 99
+    // From the centre (320, 240): +0, +98; half-size 5 fits at (320, 338).
+    walk(R, 0, 98, {5});
+    // +0, +98 again: (320, 436) fits neither half-size 90 nor 80; the third draw is
     // thrown away and the walker goes back to the centre.
-    draws({0, 98, 0, 0, 90, 80, 7});
-    // -98, -98 (odd signs) from the centre: half-size 60 fits at (222, 142).
-    draws({98, 98, 1, 3, 60});
+    walk(R, 0, 98, {90, 80, 7});
+    // -98, -98 from the centre: half-size 60 fits at (222, 142).
+    walk(R, -98, -98, {60});
     // 16 more steps that stay put and paint one pixel inside the last square.
     for (int step = 0; step < 16; ++step) {
-        draws({0, 0, 0, 0, 0});
+        walk(R, 0, 0, {0});
     }
-    // The exit: (5, 5) is wall, (320, 436) is wall too, (400, 300) is floor, drawn past the range.
-    draws({5, 5, 320, 436, 400 + 630, 300 + 470});
+    // The exit: (5, 5) is wall, (320, 436) is wall too, (400, 300) is floor.
+    draws({630 + 5, 470 + 5, 630 + 320, 470 + 436, 630 + 400, 470 + 300});
 
     Bitmap room = wallBitmap();
     clear_to_color(room.get(), floorColour());  // makeRoom must paint its own wall
@@ -98,19 +109,22 @@ TEST_F(DrawOrder, RoomFollowsItsDrawsPixelForPixel) {
 }
 
 TEST_F(DrawOrder, SquaresMayTouchTheEdgesButNotCross) {
-    draws({0, 0, 49});  // 20 squares, first half-size 10, reach 99
+    const int R = 99;
+    draws({200, 40, R});  // 20 squares, first half-size 10, reach 99
     // (320+98, 240+98) = (418, 338): half-size 98 ends on row 436; fits.
-    draws({98, 98, 0, 0, 98});
+    walk(R, 98, 98, {98});
     // (418+98, 338+98) = (516, 436): half-size 44 reaches row 480, one past the last: fits.
-    draws({98, 98, 0, 0, 44});
+    walk(R, 98, 98, {44});
     // (516, 436+44) = (516, 480): half-size 1 would cross the bottom twice; the step fails.
-    draws({0, 44, 0, 0, 1, 1, 1});
+    walk(R, 0, 44, {1, 1, 1});
     // 98 left three times, with half-sizes 0, 0 and 26: the last square touches column 0.
-    draws({98, 0, 1, 0, 0, 98, 0, 1, 0, 0, 98, 0, 1, 0, 26});
+    walk(R, -98, 0, {0});
+    walk(R, -98, 0, {0});
+    walk(R, -98, 0, {26});
     for (int step = 0; step < 13; ++step) {
-        draws({0, 0, 0, 0, 0});
+        walk(R, 0, 0, {0});
     }
-    draws({320, 240});
+    draws({630 + 320, 470 + 240});
 
     Bitmap room = wallBitmap();
     makeRoom(room.get());
@@ -125,7 +139,7 @@ TEST_F(DrawOrder, SquaresMayTouchTheEdgesButNotCross) {
 }
 
 TEST_F(DrawOrder, MonsterStartsAtItsDrawsColumnFirst) {
-    draws({100, 200, 630 + 629, 470 + 469});  // drawn modulo W - 10 and H - 10
+    draws({630 + 100, 470 + 200, 630 + 629, 470 + 469});  // drawn modulo W - 10 and H - 10
     monster first;
     monster second;
     EXPECT_EQ(first.x, 100.f);
@@ -135,19 +149,19 @@ TEST_F(DrawOrder, MonsterStartsAtItsDrawsColumnFirst) {
 }
 
 TEST_F(DrawOrder, MonsterStepsUpToNinePixelsAndRedrawsWhenLeaving) {
-    draws({0, 0});
+    draws({2 * 630, 2 * 470});
     monster m;
-    draws({250, 1999, 1, 0});  // 2 left, 9 down: off the left edge, drawn again
-    draws({1300, 900, 2, 5});  // 3 right, 9 up: off the top, drawn again
-    draws({999, 1099, 4, 4});  // 9 right, 0 down
+    draws({1250, 1999, 3, 4});  // 2 left, 9 down: off the left edge, drawn again
+    draws({1300, 1900, 4, 5});  // 3 right, 9 up: off the top, drawn again
+    draws({1999, 1199, 4, 4});  // 9 right, 1 down
     m.logic(300, 300);
     EXPECT_EQ(m.x, 9.f);
-    EXPECT_EQ(m.y, 0.f);
+    EXPECT_EQ(m.y, 1.f);
 
     m.x = static_cast<float>(SCREEN_W - 2);
     m.y = static_cast<float>(SCREEN_H);
-    draws({300, 0, 0, 0});  // 3 right would pass W
-    draws({200, 0, 0, 0});  // 2 right lands on W itself, which is allowed
+    draws({1300, 2000, 4, 4});  // 3 right would pass W
+    draws({1200, 2000, 4, 4});  // 2 right lands on W itself, which is allowed
     m.logic(0, 0);
     EXPECT_EQ(m.x, static_cast<float>(SCREEN_W));
     EXPECT_EQ(m.y, static_cast<float>(SCREEN_H));
@@ -162,7 +176,7 @@ TEST_F(DrawOrder, CatchBoxIsNineByNineAroundTheMonster) {
                  {95, 200, false}, {100, 205, false}, {100, 195, false}, {104, 196, true}};
     for (const auto& c : cases) {
         m.x = 100.f, m.y = 200.f;
-        draws({0, 0, 0, 0});
+        draws({2000, 2000, 4, 4});
         EXPECT_EQ(m.logic(c.px, c.py), c.caught) << c.px << "," << c.py;
     }
 }
@@ -170,49 +184,60 @@ TEST_F(DrawOrder, CatchBoxIsNineByNineAroundTheMonster) {
 // A room of 20 squares: the first of half-size 60 at the centre (260..380 by
 // 180..300), then single pixels inside it; its exit at (ex, ey).
 void plainRoom(int ex, int ey) {
-    draws({0, 0, 0});
+    draws({200, 40, 100});
     for (int step = 0; step < 19; ++step) {
-        draws({0, 0, 0, 0, 0});
+        walk(50, 0, 0, {0});
     }
-    draws({ex, ey});
+    draws({630 + ex, 470 + ey});
 }
 
-// The player's disc, of radius 4 around (x - 1, y - 1), along its middle row.
-void expectPlayerAt(BITMAP* frame, int x, int y) {
-    const int grey = makecol(55, 55, 55);
-    EXPECT_NE(getpixel(frame, x - 6, y - 1), grey) << x << "," << y;
-    EXPECT_EQ(getpixel(frame, x - 5, y - 1), grey) << x << "," << y;
-    EXPECT_EQ(getpixel(frame, x + 3, y - 1), grey) << x << "," << y;
-    EXPECT_NE(getpixel(frame, x + 4, y - 1), grey) << x << "," << y;
+// A frame of that room worked out by hand: the player at (x, y), monsters, the label.
+Bitmap plainFrame(int ex, int ey, int x, int y, const std::vector<std::pair<int, int>>& monsters,
+                  const char* label) {
+    Bitmap frame = wallBitmap();
+    clear_to_color(frame.get(), makecol(100, 99, 100));
+    rectfill(frame.get(), 260, 180, 380, 300, makecol(10, 10, 10));
+    rectfill(frame.get(), ex - 6, ey - 6, ex + 6, ey + 6, makecol(255, 255, 255));
+    circlefill(frame.get(), x - 1, y - 1, 4, makecol(55, 55, 55));
+    for (auto [mx, my] : monsters) {
+        circlefill(frame.get(), mx - 1, my - 1, 4, makecol(64, 64, 64));
+    }
+    textprintf_ex(frame.get(), font, 1, 1, makecol(255, 255, 255), -1, "%s", label);
+    return frame;
 }
 
 // Two games, pass by pass: every tick due is taken before a frame, the exit test follows
-// the frame, a new level places the player before its monsters, a catch ends the game,
-// and the next game starts at the centre with no monsters, taking its backlog first.
+// the frame, a new level places the player before its monsters, the player moves before
+// the monsters step, a catch ends the game, and the next one starts afresh at level 1
+// with no monsters, taking its backlog first.
 TEST_F(DrawOrder, PlayTakesDueTicksBeforeEachFrameAndStartsEachGameAfresh) {
     const int before = shell.gamesEnded;
     shell.releaseSpaceAfter = shell.pressEscapeAfter = before + 2;
     HeldKeys held({KEY_LEFT, KEY_SPACE});  // Space answers the first prompt
     plainRoom(311, 240);                   // the exit reaches from 305 to 317 on the player's row
     speed = 3;
-    frames.push_back([](BITMAP* frame) { expectPlayerAt(frame, 317, 240); });
-    // Level 2: the player drawn on wall, on the exit, then on floor past the ranges;
-    // a monster 4 above where the player will be, and one far away.
-    plainRoom(340, 200);
-    draws({0, 0, 340, 200, 635 + 300, 475 + 250, 299, 246, 100, 100});
     frames.push_back([](BITMAP* frame) {
-        expectPlayerAt(frame, 300, 250);
+        EXPECT_TRUE(samePixels(frame, plainFrame(311, 240, 317, 240, {}, "Level: 1").get()));
+    });
+    // Level 2: the player drawn on wall, on the exit, then on floor; a monster 5 to the
+    // left of the player, who steps left into its reach before it steps, and one far away.
+    plainRoom(340, 200);
+    draws({635 + 1, 475 + 1, 635 + 340, 475 + 200, 635 + 300, 475 + 250});
+    draws({630 + 295, 470 + 250, 630 + 100, 470 + 100});
+    frames.push_back([](BITMAP* frame) {
+        EXPECT_TRUE(samePixels(
+            frame, plainFrame(340, 200, 300, 250, {{295, 250}, {100, 100}}, "Level: 2").get()));
         speed = 1;
     });
-    draws({0, 0, 0, 0, 500, 0, 1, 0});  // the player steps to 299: caught; the other monster moves
+    draws({2000, 2000, 4, 4, 1500, 2000, 3, 4});  // caught at 299; the other moves 5 left
     frames.push_back([](BITMAP* frame) {
-        expectPlayerAt(frame, 299, 250);
-        EXPECT_EQ(getpixel(frame, 90, 99), makecol(64, 64, 64));  // the far monster's disc
+        EXPECT_TRUE(samePixels(
+            frame, plainFrame(340, 200, 299, 250, {{295, 250}, {95, 100}}, "Level: 2").get()));
         speed = 2;  // ticks that fall due at the prompt
     });
     plainRoom(300, 200);
     frames.push_back([](BITMAP* frame) {
-        expectPlayerAt(frame, 318, 240);
+        EXPECT_TRUE(samePixels(frame, plainFrame(300, 200, 318, 240, {}, "Level: 1").get()));
         key[KEY_ESC] = 1;
     });
     play();

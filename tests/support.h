@@ -1,5 +1,5 @@
 // What the in-process tests share: a real 640x480 window to draw in, the
-// held keys, and a stand-in for the program's shell that records game ends.
+// held keys, and a record of the game ends that the program's shell sees.
 #pragma once
 
 #include <allegro.h>
@@ -7,8 +7,6 @@
 
 #include <initializer_list>
 #include <memory>
-
-#include "memory.h"
 
 // Starts the library in a real window, as the game does, before any test runs.
 class AllegroWindow : public ::testing::Environment {
