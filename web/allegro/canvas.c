@@ -7,8 +7,10 @@
  * program waits for the next animation frame where it already calls the
  * library: after each blit onto the screen (a frame), and in poll_keyboard()
  * when nothing was blitted since the last poll (a loop that only waits for a
- * key). Key events reach key[] in poll_keyboard(), and the timer's callbacks
- * run there and after each wait. */
+ * key). Such a loop, once its picture is shown and the keys are quiet, rests:
+ * it waits for a key event instead, or 100 ms at most. Key events reach key[]
+ * in poll_keyboard(), and the timer's callbacks run there and after each wait,
+ * with all the time that has passed. */
 #include <emscripten.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -20,21 +22,23 @@
 
 /* ---------------------------------------------------------------- browser */
 
-/* Resolves at the next animation frame, or after 100 ms in a hidden tab,
- * which gets no animation frames (nor timeouts more often than once a second).
- * Once main has waited, its return comes out of a resumed call that the runtime
- * does not take for the program's end: that return ends the program here, so
- * that atexit functions run and the page's Module.onExit hears of it. */
-EM_ASYNC_JS(void, web_wait_for_frame, (void), {
+/* Resolves at the next animation frame or, for_a_key, at the next key event
+ * (at once if one is waiting), and after 100 ms at most: a hidden tab gets no
+ * animation frames (nor timeouts more often than once a second). Once main has
+ * waited, its return comes out of a resumed call that the runtime does not take
+ * for the program's end: that return ends the program here, so that atexit
+ * functions run and the page's Module.onExit hears of it. */
+EM_ASYNC_JS(void, web_wait, (int for_a_key), {
    if (!Module.alEnd) {
       Module.alEnd = Asyncify.whenDone().then(status => {
          try { exit(status); } catch (e) { /* the runtime leaves by throwing ExitStatus */ }
       });
    }
+   if (for_a_key && Module.alKeys.length) return;
    await new Promise(resolve => {
       let done = false;
-      const go = () => { if (!done) { done = true; resolve(); } };
-      requestAnimationFrame(go);
+      const go = () => { if (!done) { done = true; Module.alWake = null; resolve(); } };
+      if (for_a_key) Module.alWake = go; else requestAnimationFrame(go);
       setTimeout(go, 100);
    });
 });
@@ -76,21 +80,24 @@ EM_JS(void, web_listen_to_keys, (void), {
     * takes every listener away again when the program ends. */
    const listening = Module.alListening = new AbortController();
    const options = {signal: listening.signal};
+   const wake = () => Module.alWake && Module.alWake();
    window.addEventListener('keydown', e => {
       const scancode = scancodes.get(e.code);
       if (!scancode || e.repeat) return;
       const ascii = e.key.length === 1 ? e.key.charCodeAt(0) : controls[e.key] || 0;
       held.add(scancode);
       queue.push(1 << 24 | ascii << 8 | scancode);
+      wake();
    }, options);
    window.addEventListener('keyup', e => {
       const scancode = scancodes.get(e.code);
-      if (scancode && held.delete(scancode)) queue.push(scancode);
+      if (scancode && held.delete(scancode)) queue.push(scancode), wake();
    }, options);
    /* Keys released in another window never come back as events: let them go now. */
    window.addEventListener('blur', () => {
       for (const scancode of held) queue.push(scancode);
       held.clear();
+      wake();
    }, options);
 });
 
@@ -157,26 +164,39 @@ static uint32_t *screen_pixels; /* the screen bitmap's memory, 0x00RRGGBB */
 static uint32_t *canvas_pixels; /* the same as the canvas wants it: R, G, B, A bytes */
 static int screen_w, screen_h;
 static int blitted_since_poll = FALSE;
+static int key_at_last_poll = FALSE;
 static void (*memory_blit)(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x, int d_y,
                            int w, int h);
 
-static void show_screen(void)
+/* Turns the screen into the canvas's pixels; says whether any of them changed. */
+static int convert_screen(void)
 {
    int i;
+   uint32_t changed = 0;
 
    for (i = 0; i < screen_w * screen_h; i++) {
       const uint32_t p = screen_pixels[i];
-      canvas_pixels[i] = 0xFF000000 | (p & 0x00FF00) | ((p >> 16) & 0xFF) | ((p & 0xFF) << 16);
+      const uint32_t c = 0xFF000000 | (p & 0x00FF00) | ((p >> 16) & 0xFF) | ((p & 0xFF) << 16);
+      changed |= c ^ canvas_pixels[i];
+      canvas_pixels[i] = c;
    }
-   web_show(canvas_pixels, screen_w, screen_h);
+   return changed != 0;
 }
 
 /* The browser's turn: the screen goes onto the canvas, and the program goes
  * on at the next animation frame. */
 static void give_the_browser_its_turn(void)
 {
-   show_screen();
-   web_wait_for_frame();
+   web_show(canvas_pixels, screen_w, screen_h);
+   web_wait(FALSE);
+   timer_catch_up();
+}
+
+/* A rest while the picture stands and the keys are quiet: the program goes on
+ * at the next key event, or after 100 ms. */
+static void rest_until_a_key(void)
+{
+   web_wait(TRUE);
    timer_catch_up();
 }
 
@@ -185,6 +205,7 @@ static void screen_blit_from_memory(BITMAP *src, BITMAP *dest, int s_x, int s_y,
                                     int d_y, int w, int h)
 {
    memory_blit(src, dest, s_x, s_y, d_x, d_y, w, h);
+   convert_screen();
    give_the_browser_its_turn();
    blitted_since_poll = TRUE;
 }
@@ -207,7 +228,7 @@ static BITMAP *screen_init(int w, int h, int v_w, int v_h, int color_depth)
       return NULL;
    }
    screen_pixels = calloc((size_t)w * h, 4);
-   canvas_pixels = malloc((size_t)w * h * 4);
+   canvas_pixels = calloc((size_t)w * h, 4);
    bmp = screen_pixels && canvas_pixels ?
       _make_bitmap(w, h, (uintptr_t)screen_pixels, &gfx_canvas, 32, w * 4) : NULL;
    if (!bmp) {
@@ -254,11 +275,16 @@ static void keyboard_poll(void)
 {
    int event;
 
-   if (!blitted_since_poll && screen_pixels)
-      give_the_browser_its_turn();
+   if (!blitted_since_poll && screen_pixels) {
+      if (convert_screen() || key_at_last_poll)
+         give_the_browser_its_turn();
+      else
+         rest_until_a_key();
+   }
    blitted_since_poll = FALSE;
    timer_catch_up();
    event = web_next_key();
+   key_at_last_poll = event >= 0;
    if (event >= 0 && (event & (1 << 24)))
       _handle_key_press((event >> 8) & 0xFFFF, event & 0xFF);
    else if (event >= 0)

@@ -1,10 +1,12 @@
 /* What the desktop build finds by configuring, settled here for Emscripten:
- * every colour depth, a little-endian machine with POSIX headers, no threads,
- * no X11, no sound and no magic main (the game's own main is the entry). */
-#define ALLEGRO_COLOR8
-#define ALLEGRO_COLOR16
-#define ALLEGRO_COLOR24
+ * a little-endian machine with POSIX headers and constructors, no threads, no
+ * X11, no sound and no magic main (the game's own main is the entry). Only
+ * 32-bit colour, the one depth the canvas shows: the library's drawing code for
+ * the other depths would be most of the download. With constructors, the file
+ * loaders, MIDI and the mouse register themselves only when the program uses
+ * them, as on the desktop, instead of being linked in by the library's start. */
 #define ALLEGRO_COLOR32
+#define ALLEGRO_USE_CONSTRUCTOR
 
 #define ALLEGRO_HAVE_DIRENT_H
 #define ALLEGRO_HAVE_INTTYPES_H
