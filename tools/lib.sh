@@ -53,6 +53,16 @@ as_root() {
     fi
 }
 
+# Puts each FILE's gzip (.gz) and brotli (.br) twin beside it, the same bytes
+# every time, for web servers that send a file compressed as it is.
+compress_beside() {  # FILE...
+    local file
+    for file in "$@"; do
+        gzip -9 -n -k -f "$file"
+        brotli -q 11 -k -f "$file"
+    done
+}
+
 # The project's version, from the top-level CMakeLists.txt.
 project_version() {
     sed -n 's/^project(cavedot VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"
