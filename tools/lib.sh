@@ -58,6 +58,7 @@ as_root() {
 # list names the device of the layer below.
 apt_lock_holder() {
     local lock pid
+    [ -r /proc/locks ] || return 0
     for lock in /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock \
         /var/cache/apt/archives/lock; do
         [ -e "$lock" ] || continue
