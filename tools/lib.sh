@@ -75,13 +75,14 @@ apt_lock_holder() {
 # machine just started, often its automatic updates) may hold apt's locks for
 # minutes. Waits up to ten minutes, saying so; past that, fails naming the holder.
 apt_get() {  # ARGUMENT...
-    local holder waited=0
+    local holder start=$SECONDS
     holder=$(apt_lock_holder)
     [ -z "$holder" ] || echo "${0##*/}: apt is busy in process $holder; waiting up to 10 minutes" >&2
     while [ -n "$holder" ]; do
-        [ "$waited" -lt 600 ] || die "apt is still busy after 10 minutes: process $holder holds its lock"
+        if [ $((SECONDS - start)) -ge 600 ]; then
+            die "apt is still busy after 10 minutes: process $holder holds its lock"
+        fi
         sleep 2
-        waited=$((waited + 2))
         holder=$(apt_lock_holder)
     done
     # Should another take the lock first, apt-get waits for it a minute more.
