@@ -5,10 +5,10 @@
 # A failing command inside $(...) ends the script too, as it would outside.
 shopt -s inherit_errexit
 
-# What is built once and kept for later builds: Allegro for Windows and for the
-# web, the arm64 root.
-# shellcheck disable=SC2034  # for the scripts that source this
-cache=${CAVEDOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/cavedot}
+# The folder of what is built once and kept for later builds: Allegro for
+# Windows and for the web, the arm64 root. Set it to keep them elsewhere; the
+# scripts, and those they start, read it from here.
+export CAVEDOT_CACHE=${CAVEDOT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/cavedot}
 
 die() {
     echo "${0##*/}: $*" >&2
@@ -22,7 +22,7 @@ usage() {
 }
 
 # Answers --help with the header comment, status 0.
-help() {
+answer_help() {
     if [ "${1:-}" = --help ]; then
         sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"
         exit 0
@@ -31,10 +31,10 @@ help() {
 
 # Answers --help; with fewer than MIN or more than MAX arguments, or an option,
 # goes through usage.
-arguments() {  # MIN MAX ARGUMENT...
+check_arguments() {  # MIN MAX ARGUMENT...
     local min=$1 max=$2 argument
     shift 2
-    help "$@"
+    answer_help "$@"
     if [ $# -lt "$min" ] || [ $# -gt "$max" ]; then
         usage
     fi
