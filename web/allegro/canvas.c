@@ -120,6 +120,11 @@ EM_JS(int, web_next_key, (void), {
    return queue && queue.length ? queue.shift() : -1;
 });
 
+/* Emscripten 3.1.35 and later include UTF8ToString only for code that asks. */
+#ifdef EM_JS_DEPS
+EM_JS_DEPS(canvas, "$UTF8ToString");
+#endif
+
 EM_JS(void, web_message, (const char *text), {
    (Module['printErr'] || console.error)(UTF8ToString(text));
 });
