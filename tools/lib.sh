@@ -63,6 +63,52 @@ compress_beside() {  # FILE...
     done
 }
 
+# The code name of this machine's release: bookworm, trixie, noble, ...
+machine_release() {
+    # shellcheck source=/dev/null  # the machine's own
+    (. /etc/os-release && echo "$VERSION_CODENAME")
+}
+
+# Writes into DIR the entries of this machine's apt sources (/etc/apt/sources.list
+# and sources.list.d/, one-line and deb822 alike) for its own release, with that
+# release's suites (bookworm, bookworm-updates, ...) named for RELEASE (trixie,
+# trixie-updates, ...); prints the files written, one a line. The same archives,
+# so the same mirrors, for another release of the same distribution.
+apt_sources() {  # RELEASE DIR
+    local release=$1 dir=$2 list ours
+    ours=$(machine_release)
+    for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$list" ] || continue
+        awk -v ours="$ours" -v release="$release" '$1 == "deb" { sub(/\[[^]]*\]/, "")
+            if ($3 == ours || index($3, ours "-") == 1) { sub("^" ours, release, $3); print } }' "$list"
+    done >"$dir/host.list"
+    for list in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$list" ] || continue
+        awk -v ours="$ours" -v release="$release" -v RS= '{
+            deb = 0; suites = ""
+            n = split($0, lines, "\n")
+            for (l = 1; l <= n; l++) {
+                m = split(lines[l], words, /[ \t]+/)
+                for (i = 2; i <= m; i++) {
+                    if (words[1] == "Types:" && words[i] == "deb") deb = 1
+                    if (words[1] == "Suites:" && (words[i] == ours || index(words[i], ours "-") == 1)) {
+                        sub("^" ours, release, words[i]); suites = suites " " words[i]
+                    }
+                }
+            }
+            if (!deb || suites == "") next
+            for (l = 1; l <= n; l++) {
+                if (lines[l] ~ /^Types:/) lines[l] = "Types: deb"
+                else if (lines[l] ~ /^Suites:/) lines[l] = "Suites:" suites
+                print lines[l]
+            }
+            print "" }' "$list"
+    done >"$dir/host.sources"
+    for list in "$dir"/host.*; do
+        if [ -s "$list" ]; then echo "$list"; else rm "$list"; fi
+    done
+}
+
 # The project's version, from the top-level CMakeLists.txt.
 project_version() {
     sed -n 's/^project(cavedot VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"
