@@ -46,9 +46,9 @@ class Picture:  # scale: the picture's pixels per game pixel
 
 
 # Serves a folder on this machine, quietly, until close(), as the read-me asks of a web server: a file's .br or
-# .gz twin where the browser takes that encoding.
+# .gz twin where the browser takes that encoding; and the headers given with each file.
 class Server:
-    def __init__(self, site):
+    def __init__(self, site, headers={}):
         class Quiet(http.server.SimpleHTTPRequestHandler):
             encoding, log_message = None, lambda *args: None
 
@@ -65,10 +65,12 @@ class Server:
             def end_headers(self):
                 if self.encoding:
                     self.send_header('Content-Encoding', self.encoding)
+                for header in headers.items():
+                    self.send_header(*header)
                 super().end_headers()
         self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(Quiet, directory=site))
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        self.url = f'http://127.0.0.1:{self.server.server_port}'
+        self.url, self.site = f'http://127.0.0.1:{self.server.server_port}', site
 
     def close(self):  # once or more
         self.server.shutdown()
@@ -98,6 +100,9 @@ class Chromium:
         # When the page's animation-frame callbacks start: the game's timer reads the clock then.
         self.call('Page.addScriptToEvaluateOnNewDocument', source='''var woke = 0, rawFrame = requestAnimationFrame;
             requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });''')
+        self.go(url)
+
+    def go(self, url):
         self.call('Page.navigate', url=url)
         self.wait_for(lambda: self.eval('document.readyState') == 'complete')
 
@@ -179,8 +184,8 @@ class Chromium:
             done([time, sum / n + 1]);
         }}))''')
 
-    def key(self, kind, *names, answered=True):  # each in turn; not answered: the next sent at once
-        for code, vk in (KEYS[name] for name in names):
+    def key(self, kind, *names, answered=True):  # by KEYS' name or code, each in turn; not answered: the next sent at once
+        for code, vk in (KEYS.get(name, (name, 0)) for name in names):
             (self.call if answered else self.send)('Input.dispatchKeyEvent', type=kind, code=code,
                                                    key=' ' if code == 'Space' else code, windowsVirtualKeyCode=vk)
 

@@ -208,8 +208,8 @@ Bitmap plainFrame(int ex, int ey, int x, int y, const std::vector<std::pair<int,
 
 // Two games, pass by pass: every tick due is taken before a frame, the exit test follows
 // the frame, a new level places the player before its monsters, the player moves before
-// the monsters step, a catch ends the game, and the next one starts afresh at level 1
-// with no monsters, taking its backlog first.
+// the monsters step, a catch ends the game at once, its backlog of ticks left untaken,
+// and the next one starts afresh at level 1 with no monsters, taking its backlog first.
 TEST_F(DrawOrder, PlayTakesDueTicksBeforeEachFrameAndStartsEachGameAfresh) {
     const int before = shell.gamesEnded;
     shell.releaseSpaceAfter = shell.pressEscapeAfter = before + 2;
@@ -227,7 +227,7 @@ TEST_F(DrawOrder, PlayTakesDueTicksBeforeEachFrameAndStartsEachGameAfresh) {
     frames.push_back([](BITMAP* frame) {
         EXPECT_TRUE(samePixels(
             frame, plainFrame(340, 200, 300, 250, {{295, 250}, {100, 100}}, "Level: 2").get()));
-        speed = 1;
+        speed = 3;  // the first of these ticks ends the game; no other is taken
     });
     draws({2000, 2000, 4, 4, 1500, 2000, 3, 4});  // caught at 299; the other moves 5 left
     frames.push_back([](BITMAP* frame) {

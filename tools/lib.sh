@@ -53,6 +53,42 @@ as_root() {
     fi
 }
 
+# The process holding one of apt's locks, as "PID (NAME)", from the kernel's
+# list of locks; nothing when apt is free. By inode alone: in a container the
+# list names the device of the layer below.
+apt_lock_holder() {
+    local lock pid
+    [ -r /proc/locks ] || return 0
+    for lock in /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock \
+        /var/cache/apt/archives/lock; do
+        [ -e "$lock" ] || continue
+        pid=$(awk -v inode="$(stat -c %i "$lock")" \
+            '$2 != "->" && $5 > 0 && $6 ~ ":" inode "$" { print $5; exit }' /proc/locks)
+        if [ -n "$pid" ]; then
+            echo "$pid ($(cat "/proc/$pid/comm" 2>/dev/null || true))"
+            return
+        fi
+    done
+}
+
+# apt-get as root, without questions, once apt is free: another apt (on a
+# machine just started, often its automatic updates) may hold apt's locks for
+# minutes. Waits up to ten minutes, saying so; past that, fails naming the holder.
+apt_get() {  # ARGUMENT...
+    local holder start=$SECONDS
+    holder=$(apt_lock_holder)
+    [ -z "$holder" ] || echo "${0##*/}: apt is busy in process $holder; waiting up to 10 minutes" >&2
+    while [ -n "$holder" ]; do
+        if [ $((SECONDS - start)) -ge 600 ]; then
+            die "apt is still busy after 10 minutes: process $holder holds its lock"
+        fi
+        sleep 2
+        holder=$(apt_lock_holder)
+    done
+    # Should another take the lock first, apt-get waits for it a minute more.
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=60 "$@"
+}
+
 # Puts each FILE's gzip (.gz) and brotli (.br) twin beside it, the same bytes
 # every time, for web servers that send a file compressed as it is.
 compress_beside() {  # FILE...

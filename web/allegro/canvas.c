@@ -65,23 +65,16 @@ EM_JS(void, web_show, (const void *rgba, int w, int h), {
    Module.alContext.putImageData(new ImageData(pixels, w, h), 0, 0);
 });
 
+/* A key by the browser's name for it, and its scancode (page_keys): each is
+ * given before the listeners start. */
+EM_JS(void, web_map_key, (const char *code, int scancode), {
+   (Module.alScancodes = Module.alScancodes || new Map()).set(UTF8ToString(code), scancode);
+});
+
 /* Key presses and releases wait in a queue until the program polls. Each is
- * the key's Allegro scancode (KEY_*, as the desktop's X11 driver gives them
- * for a US keyboard), its character above bit 8, and bit 24 set for a press. */
+ * the key's scancode, its character above bit 8, and bit 24 set for a press. */
 EM_JS(void, web_listen_to_keys, (void), {
-   const names = [];
-   for (const c of 'ABCDEFGHIJKLMNOPQRSTUVWXYZ') names.push('Key' + c);
-   for (let i = 0; i < 10; i++) names.push('Digit' + i);
-   for (let i = 0; i < 10; i++) names.push('Numpad' + i);
-   for (let i = 1; i <= 12; i++) names.push('F' + i);
-   names.push(...('Escape Backquote Minus Equal Backspace Tab BracketLeft BracketRight Enter ' +
-      'Semicolon Quote Backslash IntlBackslash Comma Period Slash Space Insert Delete Home End ' +
-      'PageUp PageDown ArrowLeft ArrowRight ArrowUp ArrowDown NumpadDivide NumpadMultiply ' +
-      'NumpadSubtract NumpadAdd NumpadDecimal NumpadEnter PrintScreen Pause IntlRo IntlYen ' +
-      'KanaMode Convert NonConvert - - - - NumpadEqual - - - - - - - - - - - - ShiftLeft ' +
-      'ShiftRight ControlLeft ControlRight AltLeft AltRight MetaLeft MetaRight ContextMenu ' +
-      'ScrollLock NumLock CapsLock').split(' '));
-   const scancodes = new Map(names.map((name, i) => [name, i + 1]));
+   const scancodes = Module.alScancodes;
    const controls = {Escape: 27, Enter: 13, Backspace: 8, Tab: 9};
    const queue = Module.alKeys = [];
    const held = new Set();
@@ -271,8 +264,55 @@ static void screen_exit(BITMAP *bmp)
 
 /* --------------------------------------------------------------- keyboard */
 
+/* The browser's name for each key (KeyboardEvent.code) with the key's scancode,
+ * as the desktop's X11 driver gives it on a US keyboard. That driver leaves the
+ * Japanese and Brazilian keys to whichever codes are spare; here they take the
+ * codes that Allegro names for them, as its Windows driver does. The page sends
+ * nothing for a key not listed. */
+static const struct {
+   const char *code;
+   int scancode;
+} page_keys[] = {
+   {"KeyA", KEY_A}, {"KeyB", KEY_B}, {"KeyC", KEY_C}, {"KeyD", KEY_D}, {"KeyE", KEY_E},
+   {"KeyF", KEY_F}, {"KeyG", KEY_G}, {"KeyH", KEY_H}, {"KeyI", KEY_I}, {"KeyJ", KEY_J},
+   {"KeyK", KEY_K}, {"KeyL", KEY_L}, {"KeyM", KEY_M}, {"KeyN", KEY_N}, {"KeyO", KEY_O},
+   {"KeyP", KEY_P}, {"KeyQ", KEY_Q}, {"KeyR", KEY_R}, {"KeyS", KEY_S}, {"KeyT", KEY_T},
+   {"KeyU", KEY_U}, {"KeyV", KEY_V}, {"KeyW", KEY_W}, {"KeyX", KEY_X}, {"KeyY", KEY_Y},
+   {"KeyZ", KEY_Z},
+   {"Digit0", KEY_0}, {"Digit1", KEY_1}, {"Digit2", KEY_2}, {"Digit3", KEY_3}, {"Digit4", KEY_4},
+   {"Digit5", KEY_5}, {"Digit6", KEY_6}, {"Digit7", KEY_7}, {"Digit8", KEY_8}, {"Digit9", KEY_9},
+   {"Numpad0", KEY_0_PAD}, {"Numpad1", KEY_1_PAD}, {"Numpad2", KEY_2_PAD}, {"Numpad3", KEY_3_PAD},
+   {"Numpad4", KEY_4_PAD}, {"Numpad5", KEY_5_PAD}, {"Numpad6", KEY_6_PAD}, {"Numpad7", KEY_7_PAD},
+   {"Numpad8", KEY_8_PAD}, {"Numpad9", KEY_9_PAD},
+   {"F1", KEY_F1}, {"F2", KEY_F2}, {"F3", KEY_F3}, {"F4", KEY_F4}, {"F5", KEY_F5}, {"F6", KEY_F6},
+   {"F7", KEY_F7}, {"F8", KEY_F8}, {"F9", KEY_F9}, {"F10", KEY_F10}, {"F11", KEY_F11},
+   {"F12", KEY_F12},
+   {"Escape", KEY_ESC}, {"Backquote", KEY_TILDE}, {"Minus", KEY_MINUS}, {"Equal", KEY_EQUALS},
+   {"Backspace", KEY_BACKSPACE}, {"Tab", KEY_TAB}, {"BracketLeft", KEY_OPENBRACE},
+   {"BracketRight", KEY_CLOSEBRACE}, {"Enter", KEY_ENTER}, {"Semicolon", KEY_COLON},
+   {"Quote", KEY_QUOTE}, {"Backslash", KEY_BACKSLASH}, {"IntlBackslash", KEY_BACKSLASH2},
+   {"Comma", KEY_COMMA}, {"Period", KEY_STOP}, {"Slash", KEY_SLASH}, {"Space", KEY_SPACE},
+   {"Insert", KEY_INSERT}, {"Delete", KEY_DEL}, {"Home", KEY_HOME}, {"End", KEY_END},
+   {"PageUp", KEY_PGUP}, {"PageDown", KEY_PGDN}, {"ArrowLeft", KEY_LEFT},
+   {"ArrowRight", KEY_RIGHT}, {"ArrowUp", KEY_UP}, {"ArrowDown", KEY_DOWN},
+   {"NumpadDivide", KEY_SLASH_PAD}, {"NumpadMultiply", KEY_ASTERISK},
+   {"NumpadSubtract", KEY_MINUS_PAD}, {"NumpadAdd", KEY_PLUS_PAD}, {"NumpadDecimal", KEY_DEL_PAD},
+   {"NumpadEnter", KEY_ENTER_PAD}, {"NumpadEqual", KEY_EQUALS_PAD},
+   {"PrintScreen", KEY_PRTSCR}, {"Pause", KEY_PAUSE},
+   {"IntlRo", KEY_ABNT_C1}, {"IntlYen", KEY_YEN}, {"KanaMode", KEY_KANA}, {"Convert", KEY_CONVERT},
+   {"NonConvert", KEY_NOCONVERT},
+   {"ShiftLeft", KEY_LSHIFT}, {"ShiftRight", KEY_RSHIFT}, {"ControlLeft", KEY_LCONTROL},
+   {"ControlRight", KEY_RCONTROL}, {"AltLeft", KEY_ALT}, {"AltRight", KEY_ALTGR},
+   {"MetaLeft", KEY_LWIN}, {"MetaRight", KEY_RWIN}, {"ContextMenu", KEY_MENU},
+   {"ScrollLock", KEY_SCRLOCK}, {"NumLock", KEY_NUMLOCK}, {"CapsLock", KEY_CAPSLOCK}
+};
+
 static int keyboard_init(void)
 {
+   size_t i;
+
+   for (i = 0; i < sizeof(page_keys) / sizeof(page_keys[0]); i++)
+      web_map_key(page_keys[i].code, page_keys[i].scancode);
    web_listen_to_keys();
    return 0;
 }
@@ -288,7 +328,7 @@ static void keyboard_exit(void)
  * shorter than a frame, or Escape let go a moment before Space. */
 static void keyboard_poll(void)
 {
-   int event;
+   int event, scancode;
 
    if (!blitted_since_poll && screen_pixels) {
       if (convert_screen() || key_at_last_poll)
@@ -300,10 +340,13 @@ static void keyboard_poll(void)
    timer_catch_up();
    event = web_next_key();
    key_at_last_poll = event >= 0;
-   if (event >= 0 && (event & (1 << 24)))
-      _handle_key_press((event >> 8) & 0xFFFF, event & 0xFF);
-   else if (event >= 0)
-      _handle_key_release(event & 0xFF);
+   scancode = event & 0xFF;
+   if (event < 0 || scancode == 0 || scancode >= KEY_MAX)
+      return;  /* key[] has KEY_MAX entries */
+   if (event & (1 << 24))
+      _handle_key_press((event >> 8) & 0xFFFF, scancode);
+   else
+      _handle_key_release(scancode);
 }
 
 static KEYBOARD_DRIVER keyboard_canvas = {
