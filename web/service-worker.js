@@ -4,7 +4,7 @@
 // release installs a new cache, and the old one goes.
 const CACHE = 'cavedot-CONTENT';
 const FILES = ['./', 'index.html', 'cavedot.js', 'cavedot.wasm', 'cavedot.webmanifest',
-               'cavedot-32.png', 'cavedot-128.png', 'cavedot-256.png'];
+               'cavedot-32.png', 'cavedot-128.png', 'cavedot-180.png', 'cavedot-256.png'];
 
 self.addEventListener('install', event => {
   event.waitUntil(caches.open(CACHE).then(cache => cache.addAll(FILES)).then(() => self.skipWaiting()));
