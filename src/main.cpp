@@ -72,7 +72,7 @@ void require(int result, const char* what) {
 // are set before. The title stays the library's.
 void nameWindow() {
 #ifdef ALLEGRO_WITH_XWINDOWS
-    allegro_icon = const_cast<char**>(cavedot_xpm);
+    allegro_icon = static_cast<void*>(const_cast<char**>(cavedot_xpm));
     xwin_set_window_name("cavedot", "cavedot");
 #endif
 }

@@ -10,12 +10,12 @@ void fillSquare(BITMAP* room, int cx, int cy, int half, int colour) {
 
 // A square fits when it stays on the bitmap; its right and bottom edge may lie
 // one past the last column or row, which clipping then removes.
-bool fits(BITMAP* room, int cx, int cy, int half) {
+bool fits(const BITMAP* room, int cx, int cy, int half) {
     return cx + half <= room->w && cx - half >= 0 && cy + half <= room->h && cy - half >= 0;
 }
 
 // Up to three half-sizes are drawn, and only the first two are tried.
-bool findHalfSize(BITMAP* room, int cx, int cy, int reach, int& half) {
+bool findHalfSize(const BITMAP* room, int cx, int cy, int reach, int& half) {
     for (int tries = 0; tries < 2; ++tries) {
         half = rand() % reach;
         if (fits(room, cx, cy, half)) {

@@ -22,16 +22,26 @@
 
 /* ---------------------------------------------------------------- browser */
 
+/* Once main has waited, its return comes out of a resumed call that the runtime
+ * does not take for the program's end, and Asyncify has kept the runtime alive
+ * past main: web_wait hands that return here, which ends the program, so that
+ * atexit functions run and the page's Module.onExit hears of it. */
+EMSCRIPTEN_KEEPALIVE void web_end(int status)
+{
+   emscripten_force_exit(status);
+}
+
 /* Resolves at the next animation frame or, for_a_key, at the next key event
  * (at once if one is waiting), and after 100 ms at most: a hidden tab gets no
- * animation frames (nor timeouts more often than once a second). Once main has
- * waited, its return comes out of a resumed call that the runtime does not take
- * for the program's end: that return ends the program here, so that atexit
- * functions run and the page's Module.onExit hears of it. */
+ * animation frames (nor timeouts more often than once a second). */
 EM_ASYNC_JS(void, web_wait, (int for_a_key), {
    if (!Module.alEnd) {
       Module.alEnd = Asyncify.whenDone().then(status => {
-         try { exit(status); } catch (e) { /* the runtime leaves by throwing ExitStatus */ }
+         try {
+            _web_end(status);
+         } catch (e) {
+            if (!(e instanceof ExitStatus)) throw e; /* an exit leaves by throwing ExitStatus */
+         }
       });
    }
    if (for_a_key && Module.alKeys.length) return;
@@ -109,6 +119,11 @@ EM_JS(int, web_next_key, (void), {
    const queue = Module.alKeys;
    return queue && queue.length ? queue.shift() : -1;
 });
+
+/* Emscripten 3.1.35 and later include UTF8ToString only for code that asks. */
+#ifdef EM_JS_DEPS
+EM_JS_DEPS(canvas, "$UTF8ToString");
+#endif
 
 EM_JS(void, web_message, (const char *text), {
    (Module['printErr'] || console.error)(UTF8ToString(text));
