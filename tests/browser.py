@@ -174,15 +174,14 @@ class Chromium:
         window = self.call('Runtime.evaluate', expression='window')['result']['objectId']
         return sorted(f"{l['type']} {l['lineNumber']}" for l in self.call('DOMDebugger.getEventListeners', objectId=window)['listeners'])
 
-    # Where the disc is along the line through the centre (row 239 or column 319) at an animation frame, and the
-    # time in ms at which the game woke for that frame: it has drawn just before, in its own callback, requested earlier.
-    def disc(self, axis):
-        line = '0, 239, 640, 1' if axis == 0 else '319, 0, 1, 480'
-        return self.eval(f'''new Promise(done => rawFrame(() => {{
-            const time = woke, rgba = canvas.getContext('2d').getImageData({line}).data; let n = 0, sum = 0;
-            for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 1] == 55 && rgba[i + 2] == 55) n++, sum += i / 4;
-            done([time, sum / n + 1]);
-        }}))''')
+    # Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms at which the game woke
+    # for that frame: it has drawn just before, in its own callback, requested earlier.
+    def disc(self):
+        return self.eval('''new Promise(done => rawFrame(() => {
+            const time = woke, rgba = canvas.getContext('2d').getImageData(0, 0, 640, 480).data; let n = 0, x = 0, y = 0;
+            for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 1] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
+            done([time, x / n + 1, y / n + 1]);
+        }))''')
 
     def key(self, kind, *names, answered=True):  # by KEYS' name or code, each in turn; not answered: the next sent at once
         for code, vk in (KEYS.get(name, (name, 0)) for name in names):

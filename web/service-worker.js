@@ -7,7 +7,7 @@
 // deletes the old cache: a page never mixes the files of two releases.
 const CACHE = 'cavedot-CONTENT';
 const FILES = ['./', 'index.html', 'cavedot.js', 'cavedot.wasm', 'cavedot.webmanifest',
-               'cavedot-32.png', 'cavedot-128.png', 'cavedot-256.png'];
+               'cavedot-32.png', 'cavedot-128.png', 'cavedot-180.png', 'cavedot-256.png'];
 
 self.addEventListener('install', event => {
   event.waitUntil(caches.open(CACHE)
