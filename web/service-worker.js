@@ -6,7 +6,7 @@
 // takes over when no open page uses the old release any more, and only then
 // deletes the old cache: a page never mixes the files of two releases.
 const CACHE = 'cavedot-CONTENT';
-const FILES = ['./', 'index.html', 'cavedot.js', 'cavedot.wasm', 'cavedot.webmanifest',
+const FILES = ['./', 'index.html', 'page.js', 'page.css', 'cavedot.js', 'cavedot.wasm', 'cavedot.webmanifest',
                'cavedot-32.png', 'cavedot-128.png', 'cavedot-180.png', 'cavedot-256.png'];
 
 self.addEventListener('install', event => {

@@ -1,0 +1,187 @@
+// The page around the game (index.html): the canvas's fit, the controls that
+// give the game its keys, fullscreen, and each run of the program.
+'use strict';
+const gameArea = document.getElementById('game-area');
+const canvas = document.getElementById('canvas');
+const again = document.getElementById('again');
+const statusLine = document.getElementById('status');
+const loading = document.getElementById('loading');  // over the game, where it moves nothing
+const fullscreen = document.getElementById('fullscreen');
+
+// The largest size that fits, 4:3. Where the game fits at its own size, each
+// of its pixels takes a whole number of the screen's, so that all are square
+// and equal; a smaller screen gets the largest fit, in blocks of 4 by 3 CSS
+// pixels. Placed on whole CSS pixels, which at 1, 2 or 3 screen pixels each
+// keep the game's pixels on the screen's; never smoothed.
+function fit() {
+  const ratio = devicePixelRatio, w = gameArea.clientWidth, h = gameArea.clientHeight;
+  const most = Math.min(w / 640, h / 480) * ratio;  // screen pixels per game pixel
+  const width = most >= ratio ? 640 * Math.floor(most) / ratio : 4 * Math.floor(Math.min(w / 4, h / 3));
+  const height = width * 3 / 4;
+  canvas.style.width = width + 'px';
+  canvas.style.height = height + 'px';
+  canvas.style.left = Math.floor((w - width) / 2) + 'px';
+  canvas.style.top = Math.floor((h - height) / 2) + 'px';
+}
+new ResizeObserver(fit).observe(gameArea);
+(function watchRatio() {  // the browser's zoom, or a screen with other pixels
+  matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener('change', () => {
+    fit();
+    watchRatio();
+  }, {once: true});
+})();
+
+// The keys the game uses would scroll the page or press a button.
+const gameKeys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Space'];
+addEventListener('keydown', e => {
+  if (gameKeys.includes(e.code)) e.preventDefault();
+  if (!again.hidden && !e.repeat && ['Space', 'Enter', 'NumpadEnter'].includes(e.code)) {
+    e.preventDefault();
+    start();
+  }
+});
+
+// Touch gives the game the same key events as the keyboard, at the window.
+const send = (type, code) => dispatchEvent(new KeyboardEvent(type, {code, key: code === 'Space' ? ' ' : code}));
+for (const [button, code] of [['space', 'Space'], ['escape', 'Escape']]) {
+  const element = document.getElementById(button);
+  element.addEventListener('pointerdown', e => { e.preventDefault(); send('keydown', code); });
+  element.addEventListener('contextmenu', e => e.preventDefault());  // a long press is a held key
+  for (const type of ['pointerup', 'pointercancel']) element.addEventListener(type, () => send('keyup', code));
+}
+
+// A stick pushed (dx, dy) from where it rests, past its dead zone, holds each
+// arrow within 67.5 degrees of that way: one alone within 22.5 degrees of it,
+// else two, a diagonal.
+const arrows = [['ArrowLeft', -1, 0], ['ArrowRight', 1, 0], ['ArrowUp', 0, -1], ['ArrowDown', 0, 1]];
+function pointing(dx, dy, deadZone) {
+  const distance = Math.hypot(dx, dy);
+  const held = ([, x, y]) => distance > deadZone && (x * dx + y * dy) / distance > Math.sin(Math.PI / 8);
+  return new Set(arrows.filter(held).map(([code]) => code));
+}
+// The keys a control holds (held) made those it holds now, by key events.
+function hold(held, now) {
+  for (const code of held) if (!now.has(code)) held.delete(code), send('keyup', code);
+  for (const code of now) if (!held.has(code)) held.add(code), send('keydown', code);
+}
+
+// A finger on the game is a stick, pushed the way it has moved from where it
+// came down. Lifting it lets its arrows go.
+const deadZone = 10;  // CSS pixels
+let stick = null;
+gameArea.addEventListener('contextmenu', e => e.preventDefault());  // a finger held still
+gameArea.addEventListener('pointerdown', e => {
+  if (e.pointerType !== 'mouse' && !stick && e.target !== again) {
+    stick = {id: e.pointerId, x: e.clientX, y: e.clientY, held: new Set()};
+  }
+});
+gameArea.addEventListener('pointermove', e => {
+  if (!stick || e.pointerId !== stick.id) return;
+  hold(stick.held, pointing(e.clientX - stick.x, e.clientY - stick.y, deadZone));
+});
+for (const type of ['pointerup', 'pointercancel']) {
+  gameArea.addEventListener(type, e => {
+    if (!stick || e.pointerId !== stick.id) return;
+    hold(stick.held, new Set());
+    stick = null;
+  });
+}
+
+// Gamepads, in the standard mapping: the d-pad and the left stick hold the
+// arrows, A and Start are Space, B and Back are Escape. They are read once a
+// frame while any is connected; a pad gone, or the window left, lets go of all
+// that it held.
+const padKeys = [[12, 'ArrowUp'], [13, 'ArrowDown'], [14, 'ArrowLeft'], [15, 'ArrowRight'],
+                 [0, 'Space'], [9, 'Space'], [1, 'Escape'], [8, 'Escape']];
+const pads = new Map();  // a connected pad's index: the keys it holds
+let polling = false, away = false;
+function readPads() {
+  const now = new Map();
+  for (const pad of navigator.getGamepads ? navigator.getGamepads() : []) {
+    if (!pad || !pad.connected) continue;
+    const keys = away ? new Set() : pointing(pad.axes[0], pad.axes[1], 0.5);
+    for (const [button, code] of padKeys) if (!away && pad.buttons[button]?.pressed) keys.add(code);
+    now.set(pad.index, keys);
+  }
+  for (const [index, held] of pads) if (!now.has(index)) hold(held, new Set()), pads.delete(index);
+  for (const [index, keys] of now) {
+    if (!pads.has(index)) pads.set(index, new Set());
+    hold(pads.get(index), keys);
+  }
+  polling = now.size > 0;
+  document.getElementById('pad').hidden = !polling;
+  if (polling) requestAnimationFrame(readPads);
+}
+addEventListener('gamepadconnected', () => polling || readPads());
+addEventListener('blur', () => {
+  away = true;
+  for (const held of pads.values()) hold(held, new Set());
+});
+addEventListener('focus', () => away = false);
+readPads();  // a pad connected before the page loaded
+
+// Fullscreen: where the browser lets the page keep Escape there (Keyboard
+// Lock), it reaches the game and holding it leaves; elsewhere the browser takes
+// it. The keys' line says which, where there is fullscreen.
+const locks = navigator.keyboard && navigator.keyboard.lock;
+fullscreen.hidden = !document.fullscreenEnabled;
+document.getElementById(locks ? 'hold-escape' : 'escape-leaves').hidden = fullscreen.hidden;
+fullscreen.addEventListener('pointerdown', e => e.preventDefault());  // keeps the focus off it
+fullscreen.addEventListener('click', () => {
+  if (document.fullscreenElement) {
+    document.exitFullscreen();
+  } else {
+    document.documentElement.requestFullscreen()
+      .then(() => locks && navigator.keyboard.lock(['Escape'])).catch(() => {});
+  }
+});
+document.addEventListener('fullscreenchange', () => {
+  fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
+});
+
+// A run of the program: a fresh instance of it, as a desktop would launch it
+// again, on the same canvas. The compiled code is fetched once and kept.
+let compiledWasm;  // a promise of the game's WebAssembly module
+function start() {
+  again.hidden = true;
+  document.body.classList.remove('ended');
+  canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);  // as a new window would be
+  statusLine.textContent = '';
+  loading.hidden = false;  // until the program starts and shows its first frame
+  if (typeof createCavedot === 'undefined') return ended('The game could not be loaded (no cavedot.js).');
+  compiledWasm = compiledWasm || fetch('cavedot.wasm').then(r => {
+    if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
+    return r.arrayBuffer();
+  }).then(b => WebAssembly.compile(b));
+  createCavedot({
+    canvas: canvas,
+    instantiateWasm: (imports, receive) => {
+      compiledWasm.then(m => WebAssembly.instantiate(m, imports).then(instance => receive(instance, m)))
+        .catch(e => {
+          compiledWasm = null;  // fetched again on the next try
+          ended('The game could not be loaded (' + e.message + ').');
+        });
+      return {};
+    },
+    onRuntimeInitialized: () => loading.hidden = true,
+    printErr: text => { console.error(text); statusLine.textContent = text; },
+    // A game that could not start has said why already: that stays.
+    onExit: status => ended(status === 0 ? 'The game has ended.'
+                            : statusLine.textContent + ' The game has stopped (status ' + status + ').'),
+    onAbort: why => ended('The game has crashed (' + why + ').'),
+  });
+}
+
+function ended(said) {
+  loading.hidden = true;
+  document.body.classList.add('ended');
+  statusLine.textContent = said;
+  again.hidden = false;
+  again.focus({preventScroll: true});
+}
+again.addEventListener('click', () => again.hidden || start());
+
+fit();  // before the first paint, with the controls as they will stay: the game never jumps
+addEventListener('DOMContentLoaded', start);  // once cavedot.js has run
+// The page's files kept for play without a network (service-worker.js).
+if ('serviceWorker' in navigator) navigator.serviceWorker.register('service-worker.js');
