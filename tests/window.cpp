@@ -41,6 +41,21 @@ std::string run(const std::string& command) {
     return out;
 }
 
+// The game's window, looked for until it shows, up to a minute. Each look is a
+// search of its own: xdotool ends at its first X error, which a window closing
+// while it looks (the last game's, say) gives.
+static std::string findWindow() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::string window;
+    while (window.empty() && std::chrono::steady_clock::now() < end) {
+        std::istringstream ids(run("xdotool search --onlyvisible --name '^cavedot$' 2>/dev/null"));
+        if (!(ids >> window)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    return window;
+}
+
 Game::Game(const Options& options) {
     char name[] = "/tmp/cavedot-errors-XXXXXX";
     const int errorFd = mkstemp(name);
@@ -75,9 +90,7 @@ Game::Game(const Options& options) {
     }
     close(errorFd);
     if (options.display && options.refuse.empty()) {
-        std::istringstream ids(
-            run("timeout 60 xdotool search --sync --onlyvisible --name '^cavedot$' 2>/dev/null"));
-        ids >> window_;
+        window_ = findWindow();
     }
     if (hasWindow()) {
         // With no window manager the keyboard goes where the pointer is.

@@ -71,22 +71,43 @@ apt_lock_holder() {
     done
 }
 
-# apt-get as root, without questions, once apt is free: another apt (on a
-# machine just started, often its automatic updates) may hold apt's locks for
-# minutes. Waits up to ten minutes, saying so; past that, fails naming the holder.
-apt_get() {  # ARGUMENT...
-    local holder start=$SECONDS
+# Waits while another process holds one of apt's locks, saying so, until ten
+# minutes after the second START; past that, fails naming the holder.
+await_apt() {  # START
+    local holder
     holder=$(apt_lock_holder)
     [ -z "$holder" ] || echo "${0##*/}: apt is busy in process $holder; waiting up to 10 minutes" >&2
     while [ -n "$holder" ]; do
-        if [ $((SECONDS - start)) -ge 600 ]; then
+        if [ $((SECONDS - $1)) -ge 600 ]; then
             die "apt is still busy after 10 minutes: process $holder holds its lock"
         fi
         sleep 2
         holder=$(apt_lock_holder)
     done
-    # Should another take the lock first, apt-get waits for it a minute more.
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=60 "$@"
+}
+
+# apt-get as root, without questions, once apt is free: another apt (on a
+# machine just started, often its automatic updates) may hold apt's locks for
+# minutes. Should another take a lock between the look and the call, apt-get
+# waits a minute for dpkg's but fails at once on the lists' (`update`): it is
+# then tried again, saying so, all within the same ten minutes. Its standard
+# error shows when it ends.
+apt_get() {  # ARGUMENT...
+    local start=$SECONDS status errors lock
+    while true; do
+        await_apt "$start"
+        status=0
+        { errors=$(as_root env DEBIAN_FRONTEND=noninteractive \
+            apt-get -o DPkg::Lock::Timeout=60 "$@" 2>&1 >&3 3>&-); } 3>&1 || status=$?
+        if [ "$status" -eq 0 ] || ! grep -q 'Could not get lock' <<<"$errors" ||
+            [ $((SECONDS - start)) -ge 600 ]; then
+            [ -z "$errors" ] || echo "$errors" >&2
+            return "$status"
+        fi
+        lock=$(grep -m 1 -o 'Could not get lock [^ ]*[^ .]' <<<"$errors")
+        echo "${0##*/}: apt-get $1 found ${lock#Could not get lock } taken; trying again" >&2
+        sleep 1
+    done
 }
 
 # Puts each FILE's gzip (.gz) and brotli (.br) twin beside it, the same bytes
