@@ -134,7 +134,7 @@ addEventListener('blur', () => {
   for (const [index, held] of pads) hold('pad ' + index, held, new Set());
 });
 addEventListener('focus', () => away = false);
-function padsToNewGame() {  // which has heard nothing yet
+function padsToNewGame() {  // it has heard nothing of what they hold: they say it again
   for (const held of pads.values()) held.clear();
   polling || readPads();
 }
