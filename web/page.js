@@ -41,13 +41,19 @@ addEventListener('keydown', e => {
   }
 });
 
-// Touch gives the game the same key events as the keyboard, at the window.
-const send = (type, code) => dispatchEvent(new KeyboardEvent(type, {code, key: code === 'Space' ? ' ' : code}));
+// Touch and pads give the game the same key events as the keyboard, at the
+// window, each saying which control sent it: the game holds a key while any
+// control holds it.
+function send(type, code, control) {
+  const event = new KeyboardEvent(type, {code, key: code === 'Space' ? ' ' : code});
+  event.control = control;
+  dispatchEvent(event);
+}
 for (const [button, code] of [['space', 'Space'], ['escape', 'Escape']]) {
   const element = document.getElementById(button);
-  element.addEventListener('pointerdown', e => { e.preventDefault(); send('keydown', code); });
+  element.addEventListener('pointerdown', e => { e.preventDefault(); send('keydown', code, button); });
   element.addEventListener('contextmenu', e => e.preventDefault());  // a long press is a held key
-  for (const type of ['pointerup', 'pointercancel']) element.addEventListener(type, () => send('keyup', code));
+  for (const type of ['pointerup', 'pointercancel']) element.addEventListener(type, () => send('keyup', code, button));
 }
 
 // A stick pushed (dx, dy) from where it rests, past its dead zone, holds each
@@ -60,9 +66,9 @@ function pointing(dx, dy, deadZone) {
   return new Set(arrows.filter(held).map(([code]) => code));
 }
 // The keys a control holds (held) made those it holds now, by key events.
-function hold(held, now) {
-  for (const code of held) if (!now.has(code)) held.delete(code), send('keyup', code);
-  for (const code of now) if (!held.has(code)) held.add(code), send('keydown', code);
+function hold(control, held, now) {
+  for (const code of held) if (!now.has(code)) held.delete(code), send('keyup', code, control);
+  for (const code of now) if (!held.has(code)) held.add(code), send('keydown', code, control);
 }
 
 // A finger on the game is a stick, pushed the way it has moved from where it
@@ -77,47 +83,61 @@ gameArea.addEventListener('pointerdown', e => {
 });
 gameArea.addEventListener('pointermove', e => {
   if (!stick || e.pointerId !== stick.id) return;
-  hold(stick.held, pointing(e.clientX - stick.x, e.clientY - stick.y, deadZone));
+  hold('stick', stick.held, pointing(e.clientX - stick.x, e.clientY - stick.y, deadZone));
 });
 for (const type of ['pointerup', 'pointercancel']) {
   gameArea.addEventListener(type, e => {
     if (!stick || e.pointerId !== stick.id) return;
-    hold(stick.held, new Set());
+    hold('stick', stick.held, new Set());
     stick = null;
   });
 }
 
-// Gamepads, in the standard mapping: the d-pad and the left stick hold the
-// arrows, A and Start are Space, B and Back are Escape. They are read once a
-// frame while any is connected; a pad gone, or the window left, lets go of all
-// that it held.
+// Gamepads. One in the standard mapping: the d-pad and the left stick hold the
+// arrows, A and Start are Space, B and Back are Escape. Any other's buttons are
+// unknown: only its first stick (axes 0 and 1) moves, and its line says so.
+// Pads are read once a frame while any is connected; a pad gone, or the window
+// left, lets go of all that it held. Each game hears afresh what they hold.
 const padKeys = [[12, 'ArrowUp'], [13, 'ArrowDown'], [14, 'ArrowLeft'], [15, 'ArrowRight'],
                  [0, 'Space'], [9, 'Space'], [1, 'Escape'], [8, 'Escape']];
 const pads = new Map();  // a connected pad's index: the keys it holds
 let polling = false, away = false;
-function readPads() {
-  const now = new Map();
-  for (const pad of navigator.getGamepads ? navigator.getGamepads() : []) {
-    if (!pad || !pad.connected) continue;
-    const keys = away ? new Set() : pointing(pad.axes[0], pad.axes[1], 0.5);
-    for (const [button, code] of padKeys) if (!away && pad.buttons[button]?.pressed) keys.add(code);
-    now.set(pad.index, keys);
+function connectedPads() {
+  try {  // a permissions policy may forbid them
+    return [...navigator.getGamepads()].filter(pad => pad && pad.connected);
+  } catch {
+    return [];
   }
-  for (const [index, held] of pads) if (!now.has(index)) hold(held, new Set()), pads.delete(index);
-  for (const [index, keys] of now) {
+}
+function padHolds(pad) {
+  const keys = away ? new Set() : pointing(pad.axes[0], pad.axes[1], 0.5);
+  const buttons = pad.mapping === 'standard' && !away ? padKeys : [];
+  for (const [button, code] of buttons) if (pad.buttons[button]?.pressed) keys.add(code);
+  return keys;
+}
+function readPads() {
+  const now = new Map(connectedPads().map(pad => [pad.index, pad]));
+  for (const [index, held] of pads) if (!now.has(index)) hold('pad ' + index, held, new Set()), pads.delete(index);
+  for (const [index, pad] of now) {
     if (!pads.has(index)) pads.set(index, new Set());
-    hold(pads.get(index), keys);
+    hold('pad ' + index, pads.get(index), padHolds(pad));
   }
   polling = now.size > 0;
-  document.getElementById('pad').hidden = !polling;
+  const other = [...now.values()].some(pad => pad.mapping !== 'standard');  // its line said instead
+  document.getElementById('pad').hidden = !polling || other;
+  document.getElementById('other-pad').hidden = !other;
   if (polling) requestAnimationFrame(readPads);
 }
 addEventListener('gamepadconnected', () => polling || readPads());
 addEventListener('blur', () => {
   away = true;
-  for (const held of pads.values()) hold(held, new Set());
+  for (const [index, held] of pads) hold('pad ' + index, held, new Set());
 });
 addEventListener('focus', () => away = false);
+function padsToNewGame() {  // it has heard nothing of what they hold: they say it again
+  for (const held of pads.values()) held.clear();
+  polling || readPads();
+}
 readPads();  // a pad connected before the page loaded
 
 // Fullscreen: where the browser lets the page keep Escape there (Keyboard
@@ -164,6 +184,7 @@ function start() {
       return {};
     },
     onRuntimeInitialized: () => loading.hidden = true,
+    onListening: padsToNewGame,
     printErr: text => { console.error(text); statusLine.textContent = text; },
     // A game that could not start has said why already: that stays.
     onExit: status => ended(status === 0 ? 'The game has ended.'

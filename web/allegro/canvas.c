@@ -72,36 +72,49 @@ EM_JS(void, web_map_key, (const char *code, int scancode), {
 });
 
 /* Key presses and releases wait in a queue until the program polls. Each is
- * the key's scancode, its character above bit 8, and bit 24 set for a press. */
+ * the key's scancode, its character above bit 8, and bit 24 set for a press.
+ * A key is held while any control holds it: the keyboard, or one of the page's
+ * own (touch, each gamepad), whose events say which by their `control`. It is
+ * pressed when the first takes it and released when the last lets go. Once
+ * listening, the page's Module.onListening hears of it: its controls' holds
+ * are sent again to this program. */
 EM_JS(void, web_listen_to_keys, (void), {
    const scancodes = Module.alScancodes;
    const controls = {Escape: 27, Enter: 13, Backspace: 8, Tab: 9};
    const queue = Module.alKeys = [];
-   const held = new Set();
+   const holders = new Map(); /* a held key's scancode: the controls that hold it */
    /* At the window, so that the keys reach the game wherever the focus is on the
-    * page; the page's touch controls send the same events there. One controller
-    * takes every listener away again when the program ends. */
+    * page; the page's controls send their events there. One controller takes
+    * every listener away again when the program ends. */
    const listening = Module.alListening = new AbortController();
    const options = {signal: listening.signal};
    const wake = () => Module.alWake && Module.alWake();
+   const letGo = (scancode, control) => {
+      const by = holders.get(scancode);
+      if (!by || !by.delete(control) || by.size) return;
+      holders.delete(scancode);
+      queue.push(scancode);
+      wake();
+   };
    window.addEventListener('keydown', e => {
       const scancode = scancodes.get(e.code);
       if (!scancode || e.repeat) return;
-      const ascii = e.key.length === 1 ? e.key.charCodeAt(0) : controls[e.key] || 0;
-      held.add(scancode);
-      queue.push(1 << 24 | ascii << 8 | scancode);
-      wake();
+      const by = holders.get(scancode) || new Set();
+      if (!by.size) {
+         const ascii = e.key.length === 1 ? e.key.charCodeAt(0) : controls[e.key] || 0;
+         holders.set(scancode, by);
+         queue.push(1 << 24 | ascii << 8 | scancode);
+         wake();
+      }
+      by.add(e.control || 'keyboard');
    }, options);
-   window.addEventListener('keyup', e => {
-      const scancode = scancodes.get(e.code);
-      if (scancode && held.delete(scancode)) queue.push(scancode), wake();
-   }, options);
-   /* Keys released in another window never come back as events: let them go now. */
+   window.addEventListener('keyup', e => letGo(scancodes.get(e.code), e.control || 'keyboard'), options);
+   /* Keys released in another window never come back as events: the keyboard
+    * lets go of all now. The page's controls let go of their own. */
    window.addEventListener('blur', () => {
-      for (const scancode of held) queue.push(scancode);
-      held.clear();
-      wake();
+      for (const scancode of [...holders.keys()]) letGo(scancode, 'keyboard');
    }, options);
+   if (Module['onListening']) Module['onListening']();
 });
 
 EM_JS(void, web_stop_listening, (void), {
@@ -311,8 +324,10 @@ static int keyboard_init(void)
 {
    size_t i;
 
-   for (i = 0; i < sizeof(page_keys) / sizeof(page_keys[0]); i++)
-      web_map_key(page_keys[i].code, page_keys[i].scancode);
+   for (i = 0; i < sizeof(page_keys) / sizeof(page_keys[0]); i++) {
+      if (page_keys[i].scancode > 0 && page_keys[i].scancode < KEY_MAX)  /* key[]'s size */
+         web_map_key(page_keys[i].code, page_keys[i].scancode);
+   }
    web_listen_to_keys();
    return 0;
 }
