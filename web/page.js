@@ -1,5 +1,6 @@
 // The page around the game (index.html): the canvas's fit, the controls that
-// give the game its keys, fullscreen, and each run of the program.
+// give the game its keys, fullscreen, high contrast, and each run of the
+// program.
 'use strict';
 const gameArea = document.getElementById('game-area');
 const canvas = document.getElementById('canvas');
@@ -139,6 +140,42 @@ document.addEventListener('fullscreenchange', () => {
   fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
 });
 
+// High contrast, when the player asks for it: by the Contrast button, which the
+// browser remembers, or else by the system's setting. The game draws its own
+// colours; the canvas shows each as one of these, which stand apart by
+// lightness alone: the dot 18:1 from the floor, the monsters 5.5:1 from it and
+// 3.3:1 from the dot, the exit 5.8:1 from the walls. Text stays white on black.
+const highContrast = [  // [the game's colour, shown as], 0xRRGGBB
+  [0x0a0a0a, 0x0a0a0a],  // floor
+  [0x646364, 0x005ae6],  // walls (the frame's background): blue
+  [0xffffff, 0xffffff],  // the exit, text
+  [0x373737, 0xffff00],  // the dot: yellow
+  [0x404040, 0xf05000],  // monsters: orange
+  [0x000000, 0x000000],  // the text's boxes
+];
+const contrast = document.getElementById('contrast');
+const systemContrast = matchMedia('(prefers-contrast: more)');
+const remembered = {  // where the browser refuses storage (a sandboxed frame), for this visit
+  get() { try { return localStorage.getItem('cavedot-contrast'); } catch { return this.kept; } },
+  set(value) { this.kept = value; try { localStorage.setItem('cavedot-contrast', value); } catch {} },
+};
+const contrasted = () => (remembered.get() || (systemContrast.matches ? 'more' : 'designed')) === 'more';
+let game;  // the running program's Module
+function showContrast() {
+  const on = contrasted();
+  contrast.setAttribute('aria-pressed', on);
+  if (!game) return;
+  game.colours = on ? highContrast : null;  // canvas.c reads them for each picture
+  if (game.alWake) game.alWake();  // a program resting until a key shows it at once
+}
+contrast.addEventListener('click', () => {
+  remembered.set(contrasted() ? 'designed' : 'more');
+  showContrast();
+});
+systemContrast.addEventListener('change', showContrast);
+addEventListener('storage', showContrast);  // the button pressed in another of the game's tabs
+showContrast();
+
 // A run of the program: a fresh instance of it, as a desktop would launch it
 // again, on the same canvas. The compiled code is fetched once and kept.
 let compiledWasm;  // a promise of the game's WebAssembly module
@@ -153,7 +190,7 @@ function start() {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
     return r.arrayBuffer();
   }).then(b => WebAssembly.compile(b));
-  createCavedot({
+  createCavedot(game = {
     canvas: canvas,
     instantiateWasm: (imports, receive) => {
       compiledWasm.then(m => WebAssembly.instantiate(m, imports).then(instance => receive(instance, m)))
@@ -170,6 +207,7 @@ function start() {
                             : statusLine.textContent + ' The game has stopped (status ' + status + ').'),
     onAbort: why => ended('The game has crashed (' + why + ').'),
   });
+  showContrast();
 }
 
 function ended(said) {
