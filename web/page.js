@@ -34,6 +34,7 @@ new ResizeObserver(fit).observe(gameArea);
 
 // The keys the game uses would scroll the page or press a button.
 const gameKeys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Space'];
+addEventListener('keyup', e => gameKeys.includes(e.code) && e.preventDefault());  // Space lets a button go
 addEventListener('keydown', e => {
   if (gameKeys.includes(e.code)) e.preventDefault();
   if (!again.hidden && !e.repeat && ['Space', 'Enter', 'NumpadEnter'].includes(e.code)) {
