@@ -156,11 +156,11 @@ const highContrast = [  // [the game's colour, shown as], 0xRRGGBB
 ];
 const contrast = document.getElementById('contrast');
 const systemContrast = matchMedia('(prefers-contrast: more)');
-const remembered = {  // where the browser refuses storage (a sandboxed frame), for this visit
-  get() { try { return localStorage.getItem('cavedot-contrast'); } catch { return this.kept; } },
-  set(value) { this.kept = value; try { localStorage.setItem('cavedot-contrast', value); } catch {} },
-};
-const contrasted = () => (remembered.get() || (systemContrast.matches ? 'more' : 'designed')) === 'more';
+// The player's choice, 'more' or 'designed', kept where the browser lets the
+// page keep it (a sandboxed frame may not): else for this visit only.
+let choice = null;
+try { choice = localStorage.getItem('cavedot-contrast'); } catch {}
+const contrasted = () => (choice || (systemContrast.matches ? 'more' : 'designed')) === 'more';
 let game;  // the running program's Module
 function showContrast() {
   const on = contrasted();
@@ -170,11 +170,11 @@ function showContrast() {
   if (game.alWake) game.alWake();  // a program resting until a key shows it at once
 }
 contrast.addEventListener('click', () => {
-  remembered.set(contrasted() ? 'designed' : 'more');
+  choice = contrasted() ? 'designed' : 'more';
+  try { localStorage.setItem('cavedot-contrast', choice); } catch {}
   showContrast();
 });
 systemContrast.addEventListener('change', showContrast);
-addEventListener('storage', showContrast);  // the button pressed in another of the game's tabs
 showContrast();
 
 // A run of the program: a fresh instance of it, as a desktop would launch it
