@@ -1,5 +1,6 @@
 // The page around the game (index.html): the canvas's fit, the controls that
-// give the game its keys, fullscreen, and each run of the program.
+// give the game its keys, fullscreen, high contrast, and each run of the
+// program.
 'use strict';
 const gameArea = document.getElementById('game-area');
 const canvas = document.getElementById('canvas');
@@ -33,6 +34,7 @@ new ResizeObserver(fit).observe(gameArea);
 
 // The keys the game uses would scroll the page or press a button.
 const gameKeys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Space'];
+addEventListener('keyup', e => gameKeys.includes(e.code) && e.preventDefault());  // Space lets a button go
 addEventListener('keydown', e => {
   if (gameKeys.includes(e.code)) e.preventDefault();
   if (!again.hidden && !e.repeat && ['Space', 'Enter', 'NumpadEnter'].includes(e.code)) {
@@ -159,6 +161,42 @@ document.addEventListener('fullscreenchange', () => {
   fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
 });
 
+// High contrast, when the player asks for it: by the Contrast button, which the
+// browser remembers, or else by the system's setting. The game draws its own
+// colours; the canvas shows each as one of these, which stand apart by
+// lightness alone: the dot 18:1 from the floor, the monsters 5.5:1 from it and
+// 3.3:1 from the dot, the exit 5.8:1 from the walls. Text stays white on black.
+const highContrast = [  // [the game's colour, shown as], 0xRRGGBB
+  [0x0a0a0a, 0x0a0a0a],  // floor
+  [0x646364, 0x005ae6],  // walls (the frame's background): blue
+  [0xffffff, 0xffffff],  // the exit, text
+  [0x373737, 0xffff00],  // the dot: yellow
+  [0x404040, 0xf05000],  // monsters: orange
+  [0x000000, 0x000000],  // the text's boxes
+];
+const contrast = document.getElementById('contrast');
+const systemContrast = matchMedia('(prefers-contrast: more)');
+// The player's choice, 'more' or 'designed', kept where the browser lets the
+// page keep it (a sandboxed frame may not): else for this visit only.
+let choice = null;
+try { choice = localStorage.getItem('cavedot-contrast'); } catch {}
+const contrasted = () => (choice || (systemContrast.matches ? 'more' : 'designed')) === 'more';
+let game;  // the running program's Module
+function showContrast() {
+  const on = contrasted();
+  contrast.setAttribute('aria-pressed', on);
+  if (!game) return;
+  game.colours = on ? highContrast : null;  // canvas.c reads them for each picture
+  if (game.alWake) game.alWake();  // a program resting until a key shows it at once
+}
+contrast.addEventListener('click', () => {
+  choice = contrasted() ? 'designed' : 'more';
+  try { localStorage.setItem('cavedot-contrast', choice); } catch {}
+  showContrast();
+});
+systemContrast.addEventListener('change', showContrast);
+showContrast();
+
 // A run of the program: a fresh instance of it, as a desktop would launch it
 // again, on the same canvas. The compiled code is fetched once and kept.
 let compiledWasm;  // a promise of the game's WebAssembly module
@@ -173,7 +211,7 @@ function start() {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
     return r.arrayBuffer();
   }).then(b => WebAssembly.compile(b));
-  createCavedot({
+  createCavedot(game = {
     canvas: canvas,
     instantiateWasm: (imports, receive) => {
       compiledWasm.then(m => WebAssembly.instantiate(m, imports).then(instance => receive(instance, m)))
@@ -191,6 +229,7 @@ function start() {
                             : statusLine.textContent + ' The game has stopped (status ' + status + ').'),
     onAbort: why => ended('The game has crashed (' + why + ').'),
   });
+  showContrast();
 }
 
 function ended(said) {

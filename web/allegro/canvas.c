@@ -32,7 +32,8 @@ EMSCRIPTEN_KEEPALIVE void web_end(int status)
 }
 
 /* Resolves at the next animation frame or, for_a_key, at the next key event
- * (at once if one is waiting), and after 100 ms at most: a hidden tab gets no
+ * (at once if one is waiting) or when the page calls Module.alWake (it does when
+ * it changes the colours), and after 100 ms at most: a hidden tab gets no
  * animation frames (nor timeouts more often than once a second). */
 EM_ASYNC_JS(void, web_wait, (int for_a_key), {
    if (!Module.alEnd) {
@@ -58,6 +59,19 @@ EM_JS(void, web_open_canvas, (int w, int h), {
    canvas.width = w;
    canvas.height = h;
    Module.alContext = canvas.getContext('2d');
+});
+
+/* The colours the page asks the screen to be shown in: Module['colours'], pairs
+ * [the screen's colour, the canvas's], each 0xRRGGBB; any other colour is shown
+ * as it is. Read afresh for each picture, so that a change shows in the next. */
+EM_JS(int, web_colours, (uint32_t *from, uint32_t *to, int most), {
+   const pairs = Module['colours'] || [];
+   const n = Math.min(pairs.length, most);
+   for (let i = 0; i < n; i++) {
+      HEAPU32[(from >> 2) + i] = pairs[i][0];
+      HEAPU32[(to >> 2) + i] = pairs[i][1];
+   }
+   return n;
 });
 
 EM_JS(void, web_show, (const void *rgba, int w, int h), {
@@ -189,15 +203,34 @@ static int key_at_last_poll = FALSE;
 static void (*memory_blit)(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x, int d_y,
                            int w, int h);
 
-/* Turns the screen into the canvas's pixels; says whether any of them changed. */
-static int convert_screen(void)
+/* A pixel of the screen as the canvas shows it, in the page's colours. */
+static uint32_t canvas_colour(uint32_t p, const uint32_t *from, const uint32_t *to, int colours)
 {
    int i;
-   uint32_t changed = 0;
+
+   for (i = 0; i < colours; i++) {
+      if (p == from[i]) {
+         p = to[i];
+         break;
+      }
+   }
+   return 0xFF000000 | (p & 0x00FF00) | ((p >> 16) & 0xFF) | ((p & 0xFF) << 16);
+}
+
+/* Turns the screen into the canvas's pixels; says whether any of them changed.
+ * A frame is long runs of a few colours: each run is looked up once. */
+static int convert_screen(void)
+{
+   uint32_t from[16], to[16];
+   const int colours = web_colours(from, to, 16);
+   uint32_t p = screen_pixels[0], c = canvas_colour(p, from, to, colours), changed = 0;
+   int i;
 
    for (i = 0; i < screen_w * screen_h; i++) {
-      const uint32_t p = screen_pixels[i];
-      const uint32_t c = 0xFF000000 | (p & 0x00FF00) | ((p >> 16) & 0xFF) | ((p & 0xFF) << 16);
+      if (screen_pixels[i] != p) {
+         p = screen_pixels[i];
+         c = canvas_colour(p, from, to, colours);
+      }
       changed |= c ^ canvas_pixels[i];
       canvas_pixels[i] = c;
    }
