@@ -324,5 +324,5 @@ async function nudge(b, how, press, release, released) {
   return [after[1] - before[1], after[2] - before[2]];
 }
 
-module.exports = {CLOCK, DISC, ENGINES, FLOOR, Failure, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
+module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, WHITE, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
                   pace, serve, served, sleep, still, waitFor};
