@@ -95,9 +95,17 @@ const padKeys = [[12, 'ArrowUp'], [13, 'ArrowDown'], [14, 'ArrowLeft'], [15, 'Ar
                  [0, 'Space'], [9, 'Space'], [1, 'Escape'], [8, 'Escape']];
 const pads = new Map();  // a connected pad's index: the keys it holds
 let polling = false, away = false;
+// A frame whose host has not allowed gamepads to its origin has none.
+function connectedPads() {
+  try {
+    return navigator.getGamepads ? navigator.getGamepads() : [];
+  } catch (e) {
+    return [];
+  }
+}
 function readPads() {
   const now = new Map();
-  for (const pad of navigator.getGamepads ? navigator.getGamepads() : []) {
+  for (const pad of connectedPads()) {
     if (!pad || !pad.connected) continue;
     const keys = away ? new Set() : pointing(pad.axes[0], pad.axes[1], 0.5);
     for (const [button, code] of padKeys) if (!away && pad.buttons[button]?.pressed) keys.add(code);
@@ -187,7 +195,7 @@ let refused = false;  // the page's policy has refused to compile the game's cod
 addEventListener('securitypolicyviolation', e => refused = refused || e.blockedURI === 'wasm-eval');
 function unloaded(why) {
   if (self.origin === 'null') {
-    return 'The game cannot load in a frame sandboxed into an origin of its own: the page around it must allow-same-origin.';
+    return 'The game cannot load in a frame sandboxed into an origin of its own: the host must add allow-same-origin to its sandbox.';
   }
   if (refused || /Content.Security.Policy|CSP/i.test(why)) {
     return "This site's security policy refused the game's code: the host must allow 'wasm-unsafe-eval' in script-src.";
