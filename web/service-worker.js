@@ -19,20 +19,21 @@ const hex = digest => Array.from(new Uint8Array(digest), byte => byte.toString(1
 
 // The file as the server has it, kept if it is this release's. The server is
 // only asked whether the page's own copy is still current (most often it is,
-// and the file is not sent again).
+// and the file is not sent again). The page is asked for by its folder's
+// address, as it was most likely loaded, and kept under both its names.
 async function keep(cache, file, sum) {
-  const response = await fetch(file, {cache: 'no-cache'});
+  const names = file === 'index.html' ? ['./', file] : [file];
+  const response = await fetch(names[0], {cache: 'no-cache'});
   if (!response.ok) throw Error(`${file}: ${response.status} ${response.statusText}`);
   if (hex(await crypto.subtle.digest('SHA-256', await response.clone().arrayBuffer())) !== sum) {
     throw Error(`${file} on the server is not this release's`);
   }
-  await cache.put(file, response);
+  await Promise.all(names.map(name => cache.put(name, response.clone())));
 }
 
 self.addEventListener('install', event => {
-  const files = [['./', FILES['index.html']], ...Object.entries(FILES)];
   event.waitUntil(caches.open(CACHE)
-      .then(cache => Promise.all(files.map(([file, sum]) => keep(cache, file, sum))))
+      .then(cache => Promise.all(Object.entries(FILES).map(([file, sum]) => keep(cache, file, sum))))
       .catch(error => caches.delete(CACHE).then(() => { throw error; })));
 });
 
