@@ -1,0 +1,328 @@
+// The web game in a browser, for tests/web-test, bench/web-bench and tools/web-screenshots:
+// serve() is the one test server; open() starts a browser of an engine (Chromium and
+// Firefox by puppeteer-core, WebKitGTK by its WebKitWebDriver) on a fresh profile, as one
+// small interface; Picture reads what the screen shows of the canvas as the game's pixels;
+// firstFrame() and pace() are the checks every scenario shares. A check that fails throws
+// a Failure, which says what was wrong.
+'use strict';
+const {execFileSync, spawn} = require('child_process');
+const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
+const os = require('os'), path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const GREY = '100,99,100', FLOOR = '10,10,10', WHITE = '255,255,255', DISC = '55,55,55', BLACK = '0,0,0';
+const CLOCK = 1790000004000;  // ms: its first room has 298 pixels of floor right of the centre
+const STATUS = "document.getElementById('status').textContent";
+const sleep = ms => new Promise(done => setTimeout(done, ms));
+
+class Failure extends Error {}
+const check = (ok, why) => ok || (() => { throw new Failure(typeof why === 'function' ? why() : why); })();
+
+// What read() gives once until() holds for it, read again every 50 ms; else undefined.
+async function waitFor(read, until = Boolean, seconds = 10) {
+  for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(50)) {
+    const value = await read();
+    if (until(value)) return value;
+  }
+}
+
+// Given to every page before its own scripts, from the server (so in every engine, and
+// under a policy that allows only the page's origin): the clock pinned, so that the
+// first room is known; when the page's animation-frame callbacks start (the game's
+// timer reads the clock then); each run's Module, createCavedot's argument, kept as
+// `running`; and every error the page meets, kept in `errors`.
+const testScript = clock => `Date.now = () => ${clock};
+var woke = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
+requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
+Object.defineProperty(window, 'createCavedot', {configurable: true, set(make) { Object.defineProperty(
+  window, 'createCavedot', {configurable: true, writable: true, value: m => make(window.running = m)}); }});
+addEventListener('error', e => errors.push(e.message));
+addEventListener('unhandledrejection', e => errors.push(String(e.reason)));
+addEventListener('securitypolicyviolation', e => errors.push('refused by the policy: ' + e.violatedDirective));
+console.error = (...words) => { errors.push(words.join(' ')); consoleError(...words); };`;
+
+// Serves folders on this machine as a web server should: each at its path (mounts:
+// {'/': dir}), a file's .br or .gz twin where the browser takes that encoding, an ETag
+// answered with 304, the headers given (Cache-Control: no-cache unless given: nothing
+// served from the HTTP cache without asking) and the test's script in each page. While
+// offline, it answers nothing but that script. Counts the bytes it sends.
+async function serve(mounts, headers = {}) {
+  const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+                 '.png': 'image/png', '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
+  const server = {clock: CLOCK, offline: false, sent: 0, requests: []};
+  const http_ = http.createServer((request, response) => {
+    const url = new URL(request.url, 'http://host');
+    if (url.pathname === '/test.js') {
+      return response.writeHead(200, {'Content-Type': types['.js'], 'Cache-Control': 'no-store'})
+        .end(testScript(server.clock));
+    }
+    if (server.offline) return request.socket.destroy();
+    const mount = Object.keys(mounts).filter(m => url.pathname.startsWith(m)).sort((a, b) => b.length - a.length)[0];
+    let file = mount && path.join(mounts[mount], url.pathname.slice(mount.length));
+    if (file && url.pathname.endsWith('/')) file = path.join(file, 'index.html');
+    if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) return response.writeHead(404).end();
+    const page = file.endsWith('.html'), accepted = request.headers['accept-encoding'] || '';
+    const encoding = page ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
+    const body = encoding ? fs.readFileSync(`${file}.${encoding.slice(0, 2)}`) : served(file);
+    const etag = `"${crypto.createHash('sha256').update(body).digest('hex').slice(0, 16)}"`;
+    const status = request.headers['if-none-match'] === etag ? 304 : 200;
+    server.requests.push({path: url.pathname, status, bytes: status === 200 ? body.length : 0});
+    server.sent += status === 200 ? body.length : 0;
+    response.writeHead(status, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
+                                'Cache-Control': 'no-cache', ...(encoding && {'Content-Encoding': encoding}),
+                                Vary: 'Accept-Encoding', ...headers});
+    response.end(status === 200 ? body : undefined);
+  });
+  await new Promise(ready => http_.listen(0, '127.0.0.1', ready));
+  server.url = `http://127.0.0.1:${http_.address().port}`;
+  server.close = () => { http_.closeAllConnections(); http_.close(); };
+  return server;
+}
+
+// A file as the server sends it: a page with the test's script first in its head.
+const served = file => file.endsWith('.html') ? Buffer.from(fs.readFileSync(file, 'utf8')
+  .replace('<head>', '<head><script src="/test.js"></script>')) : fs.readFileSync(file);
+
+// The screen's pixels in a PNG, read as the game's: scale is the screen's pixels per game pixel.
+class Picture {
+  constructor(png, scale) {
+    this.w = png.readUInt32BE(16);
+    this.scale = scale || this.w / 640;
+    this.rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png, maxBuffer: 1 << 28});
+  }
+  at(x, y) {  // the game's pixel, from the middle of its block, as 'r,g,b'
+    const i = 3 * (Math.floor((y + 0.5) * this.scale) * this.w + Math.floor((x + 0.5) * this.scale));
+    return `${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`;
+  }
+  game() {  // the game's 640x480 pixels
+    const all = [];
+    for (let y = 0; y < 480; y++) for (let x = 0; x < 640; x++) all.push(this.at(x, y));
+    return all.join(' ');
+  }
+  colours() {
+    const seen = new Set();
+    for (let i = 0; i < this.rgb.length; i += 3) seen.add(`${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`);
+    return seen;
+  }
+  label() {  // "Level: 1" in the library's font: which pixels of its box are white
+    let bits = '';
+    for (let y = 1; y < 9; y++) for (let x = 1; x < 65; x++) bits += this.at(x, y) === WHITE ? 1 : 0;
+    return bits;
+  }
+  promptLine(x, y, chars) {  // its 8-pixel-high box is black and white only
+    const box = new Set();
+    for (let j = y; j < y + 8; j++) for (let i = x; i < x + 8 * chars; i++) box.add(this.at(i, j));
+    return box.has(BLACK) && box.has(WHITE) && box.size === 2;
+  }
+}
+const LEVEL_1 = new Picture(fs.readFileSync(path.join(__dirname, '..', 'level1.png')), 1).label();
+
+// ------------------------------------------------------------------------ engines
+
+const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
+
+// Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer.
+async function puppeteerEngine(name, options) {
+  const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...options});
+  const page = (await browser.pages())[0], logged = [];
+  page.on('console', m => m.type() === 'error' && logged.push(m.text()));
+  page.on('pageerror', e => logged.push(String(e)));
+  const cdp = name === 'chromium' ? await page.createCDPSession() : null;
+  let fingers = {};  // Firefox's touches, by finger
+  return {
+    name, cdp, logged,
+    size: (width, height, ratio = 1, touch = false) =>
+      page.setViewport({width, height, deviceScaleFactor: ratio, isMobile: touch, hasTouch: touch}),
+    open: url => page.goto(url, {waitUntil: 'load'}),
+    reload: () => page.reload({waitUntil: 'load'}),
+    eval: js => page.evaluate(js),
+    key: (down, code) => cdp ? cdp.send('Input.dispatchKeyEvent', {type: down ? 'rawKeyDown' : 'keyUp', code,
+                                        key: code === 'Space' ? ' ' : code, windowsVirtualKeyCode: VK[code] || 0})
+      : webdriverKey(code) && page.keyboard[down ? 'down' : 'up'](webdriverKey(code)),
+    click: (x, y) => page.mouse.click(x, y),
+    touch: async (kind, down) => {  // down: {finger: [x, y]}, those on the screen after this step
+      if (cdp) {
+        return cdp.send('Input.dispatchTouchEvent', {type: kind,
+          touchPoints: Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}))});
+      }
+      for (const [id, [x, y]] of Object.entries(down)) {
+        fingers[id] = await (fingers[id] ? fingers[id].move(x, y).then(() => fingers[id]) : page.touchscreen.touchStart(x, y));
+      }
+      for (const id of Object.keys(fingers).filter(id => !(id in down))) await fingers[id].end(), delete fingers[id];
+    },
+    screenshot: clip => page.screenshot({clip, type: 'png'}).then(Buffer.from),
+    close: () => browser.close(),
+  };
+}
+const VK = {ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Escape: 27, Enter: 13};
+
+// WebKitGTK on the X display, through its WebKitWebDriver, spoken to in WebDriver's JSON:
+// keys by WebDriver's values for them, touch as a pointer of that type.
+async function webkit() {
+  const port = await new Promise(got => { const s = net.createServer().listen(0, () => { const {port} = s.address(); s.close(() => got(port)); }); });
+  const driver = spawn('WebKitWebDriver', [`--port=${port}`], {stdio: 'ignore'});
+  let session = '';
+  const call = (what, body, method = 'POST') => fetch(`http://127.0.0.1:${port}/session${session}${what}`,
+    {method, headers: {'Content-Type': 'application/json'}, body: body && JSON.stringify(body)})
+    .then(r => r.json()).then(({value}) => value?.error ? check(false, `WebDriver ${what}: ${value.message}`) : value);
+  for (let tries = 0; !session; tries++) {  // once the driver listens
+    session = await call('', {capabilities: {alwaysMatch: {browserName: 'MiniBrowser'}}})
+      .then(made => '/' + made.sessionId, e => tries < 100 ? sleep(100).then(() => '') : (driver.kill(), Promise.reject(e)));
+  }
+  const run = js => call('/execute/async', {args: [], script:
+    `const done = arguments[0]; Promise.resolve((${js})).then(v => done([v]), e => done({error: String(e)}));`})
+    .then(got => Array.isArray(got) ? got[0] : check(false, `${js.slice(0, 80)}: ${got.error}`));
+  const act = (type, actions, parameters) => call('/actions', {actions: [{type, id: type, parameters, actions}]});
+  let fingers = {};
+  return {
+    name: 'webkit', logged: [],
+    size: (width, height) => call('/window/rect', {width, height}),
+    open: url => call('/url', {url}),
+    reload: () => call('/refresh', {}),
+    eval: run,
+    key: (down, code) => webdriverKey(code) && act('key', [{type: down ? 'keyDown' : 'keyUp', value: webdriverKey(code)}]),
+    click: (x, y) => act('pointer', [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
+                                     {type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}], {pointerType: 'mouse'}),
+    touch: async (kind, down) => {
+      for (const id of new Set([...Object.keys(fingers), ...Object.keys(down)])) {
+        const [x, y] = down[id] || [];
+        const steps = id in down ? [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
+                                    ...(id in fingers ? [] : [{type: 'pointerDown', button: 0}])] : [{type: 'pointerUp', button: 0}];
+        await call('/actions', {actions: [{type: 'pointer', id: `finger${id}`, parameters: {pointerType: 'touch'}, actions: steps}]});
+      }
+      fingers = {...down};
+    },
+    screenshot: ({x, y, width, height}) => call('/screenshot', undefined, 'GET').then(png => execFileSync('convert',  // its
+      ['png:-', '-crop', `${width}x${height}+${x}+${y}`, '+repage', 'png:-'], {input: Buffer.from(png, 'base64')})),  // own are off
+    close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
+  };
+}
+// A key by its code as WebDriver's value for it; none for those it has no value for, nor
+// for AltRight, which WebKitWebDriver never answers.
+const WEBDRIVER_KEYS = Object.fromEntries(`Backspace Tab . . Enter ShiftLeft ControlLeft AltLeft Pause Escape Space PageUp
+  PageDown End Home ArrowLeft ArrowUp ArrowRight ArrowDown Insert Delete . . NumpadEqual Numpad0 Numpad1 Numpad2 Numpad3 Numpad4
+  Numpad5 Numpad6 Numpad7 Numpad8 Numpad9 NumpadMultiply NumpadAdd . NumpadSubtract NumpadDecimal NumpadDivide`.split(/\s+/)
+  .map((code, i) => [code, String.fromCharCode(0xE003 + i)]).concat([...Array(12)].map((_, i) => [`F${i + 1}`, String.fromCharCode(0xE031 + i)]),
+    [['MetaLeft', '\uE03D'], ['ShiftRight', '\uE050'], ['ControlRight', '\uE051'], ['MetaRight', '\uE053'],
+     ['Space', ' '], ['Backquote', '`'], ['Minus', '-'], ['Equal', '='], ['BracketLeft', '['], ['BracketRight', ']'],
+     ['Semicolon', ';'], ['Quote', "'"], ['Backslash', '\\'], ['Comma', ','], ['Period', '.'], ['Slash', '/']]));
+const webdriverKey = code => WEBDRIVER_KEYS[code] || (/^(Key|Digit).$/.test(code) ? code.slice(-1).toLowerCase() : undefined);
+
+// Each engine: how to start it, and the scenarios it cannot be driven for, with why.
+const ENGINES = {
+  chromium: {start: () => puppeteerEngine('chromium', {executablePath: '/usr/bin/chromium', args: CHROMIUM_FLAGS}), cannot: {}},
+  // Firefox's touch screen, coarse pointers only, is a setting of the browser from its start.
+  firefox: {start: touch => puppeteerEngine('firefox', {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
+    extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}), cannot: {}},
+  webkit: {start: webkit, cannot: {
+    touch: 'WebKitWebDriver emulates no touch screen', turned: 'WebKitWebDriver emulates no phone'}},
+};
+
+// A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not
+// where that is set at the start, with the checks'
+// common reads. Its errors: what the page and the browser have logged as errors.
+async function open(engine, touch = false) {
+  const b = await ENGINES[engine].start(touch);
+  const seen = [];  // errors of pages left
+  await b.size(1024, 768);
+  Object.assign(b, {
+    go: async url => { await b.errors(); await b.open(url); },
+    again: async () => { await b.errors(); await b.reload(); },
+    errors: async () => {
+      seen.push(...await b.eval('window.errors ? errors.splice(0) : []').catch(() => []));
+      return [...seen, ...b.logged];
+    },
+    emulate: async (width, height, ratio, touch) => { await b.size(width, height, ratio, touch); },
+    rect: id => b.eval(`(r => [r.x, r.y, r.width, r.height])(document.getElementById('${id}').getBoundingClientRect())`),
+    centre: id => b.rect(id).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
+    press: async id => { const [x, y] = await b.centre(id); await b.click(x, y); },
+    keys: async (down, ...codes) => { for (const code of codes) await b.key(down, code); },
+    tap: async (...codes) => { for (const code of codes) await b.key(true, code), await b.key(false, code); },
+    grab: async () => {  // the canvas as the screen shows it
+      const [x, y, width, height] = await b.rect('canvas');
+      return new Picture(await b.screenshot({x, y, width, height}));
+    },
+    // Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms
+    // at which the game woke for that frame: it has drawn just before, in its own callback.
+    disc: () => b.eval(`new Promise(done => rawFrame(() => {
+      const time = woke, rgba = canvas.getContext('2d').getImageData(0, 0, 640, 480).data; let n = 0, x = 0, y = 0;
+      for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 1] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
+      done([time, x / n + 1, y / n + 1]);
+    }))`),
+    status: () => b.eval(STATUS),
+  });
+  return b;
+}
+
+// A first frame in full view on a page with nothing to scroll: only the frame's colours on
+// the screen, the disc at the centre and "Level: 1"; pixel for pixel the frame same, when
+// given, the first at the same clock. Gives the frame.
+async function firstFrame(b, where, same) {
+  const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight)(canvas.getBoundingClientRect())
+    && scrollX + scrollY == 0 && document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth`;
+  const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(), p => p && p.label() === LEVEL_1, 20);
+  if (!first) {
+    check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas is at ${
+      await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
+  }
+  const strays = [...first.colours()].filter(c => ![GREY, FLOOR, WHITE, DISC].includes(c));
+  check(!strays.length, `${where}: the first frame shows ${strays.slice(0, 5).join(' ')}, none of the frame's colours`);
+  check(first.at(319, 239) === DISC, `${where}: no disc at the centre: ${first.at(319, 239)}`);
+  check(!same || first.game() === same.game(), `${where}: the first frame is not the one of the same clock on the desktop`);
+  return first;
+}
+
+const WAYS = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]};
+
+// The way among those given of the longest stretch of floor from the centre, past the
+// disc, so that no wall or exit stops it, and its length.
+function openWay(first, ways = Object.keys(WAYS)) {
+  const ahead = ([dx, dy], n = 8) => {
+    while (first.at(320 + n * dx, 240 + n * dy) === FLOOR && Math.abs(n * (dx || dy)) < 240) n++;
+    return n - 1;
+  };
+  const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a);
+  const reach = ahead(WAYS[way]);
+  check(reach >= 200, `only ${reach} pixels of floor from the centre: choose another clock for this room`);
+  return [way, reach];
+}
+
+// The disc stands still once what was under way has been drawn.
+async function still(b) {
+  await sleep(200);
+  const was = (await b.disc()).slice(1).join();
+  await sleep(300);
+  return (await b.disc()).slice(1).join() === was;
+}
+
+// While the way is held (press), the disc moves a pixel a tick, 140 pixels a second, for
+// 1 s or half way to the wall (reach pixels from the centre), which leaves a slow browser
+// time to look before the wall; let go (release), it stops.
+async function pace(b, how, way, reach, press, release) {
+  const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
+  await press();
+  const [t0, p0] = check(await waitFor(() => b.disc().then(d => [d[0], d[axis]]), g => Math.abs(g[1] - centre) > 5),
+                         `the disc does not move while ${how} ${way}`);
+  const [t1, p1] = await waitFor(() => b.disc().then(d => [d[0], d[axis]]), g => g[0] - t0 > 1000 || Math.abs(g[1] - p0) > reach / 2);
+  await release();
+  const moved = Math.abs(p1 - p0), speed = moved / (t1 - t0) * 1000;
+  console.log(`web-test: ${b.name}: ${how} ${way}: ${moved.toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ${speed.toFixed(1)} px/s`);
+  check(Math.abs(p1 - centre) < reach, 'the disc reached the wall before the second look: the browser is too slow to tell');
+  check((p1 - p0) * (WAYS[way][0] + WAYS[way][1]) > 0, `${how} ${way}, the disc moves the other way`);
+  check(Math.abs(speed - 140) <= 7, `${how} ${way}, the disc moves at ${speed.toFixed(1)} pixels a second, not 140`);
+  check(await still(b), `the disc goes on moving once ${how} ${way} has stopped`);
+}
+
+// Pressed, the disc moves 5 pixels or more on an axis: gives how far on each; released, it stops.
+async function nudge(b, how, press, release, released) {
+  const before = await b.disc();
+  await press();
+  const after = check(await waitFor(b.disc, g => Math.abs(g[1] - before[1]) > 4 || Math.abs(g[2] - before[2]) > 4),
+                      `the disc does not move while ${how}`);
+  await release();
+  check(await still(b), `the disc goes on moving after ${how}, once ${released}`);
+  return [after[1] - before[1], after[2] - before[2]];
+}
+
+module.exports = {CLOCK, DISC, ENGINES, FLOOR, Failure, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
+                  pace, serve, served, sleep, still, waitFor};
