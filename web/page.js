@@ -105,8 +105,8 @@ const padKeys = [[12, 'ArrowUp'], [13, 'ArrowDown'], [14, 'ArrowLeft'], [15, 'Ar
 const pads = new Map();  // a connected pad's index: the keys it holds
 let polling = false, away = false;
 function connectedPads() {
-  try {  // a permissions policy may forbid them
-    return [...navigator.getGamepads()].filter(pad => pad && pad.connected);
+  try {  // a permissions policy, or a frame's host, may forbid them
+    return [...navigator.getGamepads ? navigator.getGamepads() : []].filter(pad => pad && pad.connected);
   } catch {
     return [];
   }
@@ -143,18 +143,24 @@ function padsToNewGame() {  // it has heard nothing of what they hold: they say 
 readPads();  // a pad connected before the page loaded
 
 // Fullscreen: where the browser lets the page keep Escape there (Keyboard
-// Lock), it reaches the game and holding it leaves; elsewhere the browser takes
-// it. The keys' line says which, where there is fullscreen.
-const locks = navigator.keyboard && navigator.keyboard.lock;
+// Lock, never in a frame), it reaches the game and holding it leaves;
+// elsewhere the browser takes it. The keys' line says which, where there is
+// fullscreen: that Esc leaves it, until the lock has taken Escape.
+const locks = self === top && navigator.keyboard && navigator.keyboard.lock;
 fullscreen.hidden = !document.fullscreenEnabled;
-document.getElementById(locks ? 'hold-escape' : 'escape-leaves').hidden = fullscreen.hidden;
+function escapeLine(held) {
+  document.getElementById('hold-escape').hidden = fullscreen.hidden || !held;
+  document.getElementById('escape-leaves').hidden = fullscreen.hidden || held;
+}
+escapeLine(false);
 fullscreen.addEventListener('pointerdown', e => e.preventDefault());  // keeps the focus off it
 fullscreen.addEventListener('click', () => {
   if (document.fullscreenElement) {
     document.exitFullscreen();
   } else {
     document.documentElement.requestFullscreen()
-      .then(() => locks && navigator.keyboard.lock(['Escape'])).catch(() => {});
+      .then(() => locks && navigator.keyboard.lock(['Escape']).then(() => escapeLine(true)))
+      .catch(() => escapeLine(false));
   }
 });
 document.addEventListener('fullscreenchange', () => {
@@ -198,7 +204,8 @@ systemContrast.addEventListener('change', showContrast);
 showContrast();
 
 // A run of the program: a fresh instance of it, as a desktop would launch it
-// again, on the same canvas. The compiled code is fetched once and kept.
+// again, on the same canvas. The compiled code is fetched once and kept (its
+// fetch began with the page's, by index.html's preload).
 let compiledWasm;  // a promise of the game's WebAssembly module
 function start() {
   again.hidden = true;
@@ -206,42 +213,71 @@ function start() {
   canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);  // as a new window would be
   statusLine.textContent = '';
   loading.hidden = false;  // until the program starts and shows its first frame
-  if (typeof createCavedot === 'undefined') return ended('The game could not be loaded (no cavedot.js).');
+  if (typeof createCavedot === 'undefined') return ended(unloaded('cavedot.js did not load'));
   compiledWasm = compiledWasm || fetch('cavedot.wasm').then(r => {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
     return r.arrayBuffer();
-  }).then(b => WebAssembly.compile(b));
+  }).then(b => WebAssembly.compile(b)).then(m => (keepOffline(), m));
+  let played = false;  // this run has started: the player has the game
   createCavedot(game = {
     canvas: canvas,
     instantiateWasm: (imports, receive) => {
       compiledWasm.then(m => WebAssembly.instantiate(m, imports).then(instance => receive(instance, m)))
         .catch(e => {
           compiledWasm = null;  // fetched again on the next try
-          ended('The game could not be loaded (' + e.message + ').');
+          ended(unloaded(e.message));
         });
       return {};
     },
-    onRuntimeInitialized: () => loading.hidden = true,
+    onRuntimeInitialized: () => { played = true; loading.hidden = true; },
     onListening: padsToNewGame,
     printErr: text => { console.error(text); statusLine.textContent = text; },
     // A game that could not start has said why already: that stays.
     onExit: status => ended(status === 0 ? 'The game has ended.'
-                            : statusLine.textContent + ' The game has stopped (status ' + status + ').'),
-    onAbort: why => ended('The game has crashed (' + why + ').'),
+                            : statusLine.textContent + ' The game has stopped (status ' + status + ').', played),
+    onAbort: why => ended('The game has crashed (' + why + ').', played),
   });
   showContrast();
 }
 
-function ended(said) {
+// Why the game could not be loaded, in one sentence that says what the host
+// must allow: a host's security policy, or a frame sandboxed into an origin of
+// its own (whose fetches the server refuses), stop a page that is otherwise whole.
+let refused = false;  // the page's policy has refused to compile the game's code
+addEventListener('securitypolicyviolation', e => refused = refused || e.blockedURI === 'wasm-eval');
+function unloaded(why) {
+  if (self.origin === 'null') {
+    return 'The game cannot load in a frame sandboxed into an origin of its own: the host must add allow-same-origin to its sandbox.';
+  }
+  if (refused || /Content.Security.Policy|CSP/i.test(why)) {
+    return "This site's security policy refused the game's code: the host must allow 'wasm-unsafe-eval' in script-src.";
+  }
+  return `The game could not be loaded (${why}): the host must serve all its files beside this page.`;
+}
+
+// The game over, or not started, saying why. Play again takes the focus only
+// from a game the player has played: a page that could not start, maybe
+// inside another, never takes it.
+function ended(said, played = false) {
   loading.hidden = true;
   document.body.classList.add('ended');
   statusLine.textContent = said;
   again.hidden = false;
-  again.focus({preventScroll: true});
+  if (played) again.focus({preventScroll: true});
 }
 again.addEventListener('click', () => again.hidden || start());
 
+// The page's files kept for play without a network (service-worker.js), once
+// the page has fetched them itself: its worker only asks the server whether
+// they are still current. Where there are no workers (plain http, an origin of
+// its own, some private windows) the page plays all the same.
+function keepOffline() {
+  try {
+    navigator.serviceWorker.register('service-worker.js').catch(e => console.warn('No play offline:', e.message));
+  } catch (e) {
+    console.warn('No play offline:', e.message);
+  }
+}
+
 fit();  // before the first paint, with the controls as they will stay: the game never jumps
 addEventListener('DOMContentLoaded', start);  // once cavedot.js has run
-// The page's files kept for play without a network (service-worker.js).
-if ('serviceWorker' in navigator) navigator.serviceWorker.register('service-worker.js');

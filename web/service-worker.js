@@ -1,23 +1,45 @@
 // Keeps the page's files, fetched once when the page is first loaded, and
 // serves them from there, so that the game plays again without a network.
-// tools/build-web names the cache by the content of the page's files. A new
-// release's worker fills a cache of its own, each file fetched afresh past the
-// browser's HTTP cache, and is installed only once every file has arrived. It
-// takes over when no open page uses the old release any more, and only then
-// deletes the old cache: a page never mixes the files of two releases.
-const CACHE = 'cavedot-CONTENT';
-const FILES = ['./', 'index.html', 'page.js', 'page.css', 'cavedot.js', 'cavedot.wasm', 'cavedot.webmanifest',
-               'cavedot-32.png', 'cavedot-128.png', 'cavedot-180.png', 'cavedot-256.png'];
+// tools/build-web writes in each file with its SHA-256, and names the release
+// by their content. A new release's worker fills a cache of its own and is
+// installed only once every file has arrived with the bytes it names: a server
+// caught between two releases leaves the old one whole, and the install is
+// tried again on a later visit. It takes over when no open page uses the old
+// release any more, and only then deletes the old cache: a page never mixes
+// the files of two releases.
+const FILES = {FILES};
+const RELEASE = 'RELEASE';
+// The caches of this copy of the game, named by where it is served from: an
+// origin may hold other apps, and other copies of the game at other paths,
+// whose caches are theirs.
+const OURS = `cavedot ${self.registration.scope} `;
+const CACHE = OURS + RELEASE;
+
+const hex = digest => Array.from(new Uint8Array(digest), byte => byte.toString(16).padStart(2, '0')).join('');
+
+// The file as the server has it, kept if it is this release's. The server is
+// only asked whether the page's own copy is still current (most often it is,
+// and the file is not sent again). The page is asked for by its folder's
+// address, as it was most likely loaded, and kept under both its names.
+async function keep(cache, file, sum) {
+  const names = file === 'index.html' ? ['./', file] : [file];
+  const response = await fetch(names[0], {cache: 'no-cache'});
+  if (!response.ok) throw Error(`${file}: ${response.status} ${response.statusText}`);
+  if (hex(await crypto.subtle.digest('SHA-256', await response.clone().arrayBuffer())) !== sum) {
+    throw Error(`${file} on the server is not this release's`);
+  }
+  await Promise.all(names.map(name => cache.put(name, response.clone())));
+}
 
 self.addEventListener('install', event => {
   event.waitUntil(caches.open(CACHE)
-      .then(cache => cache.addAll(FILES.map(file => new Request(file, {cache: 'reload'}))))
+      .then(cache => Promise.all(Object.entries(FILES).map(([file, sum]) => keep(cache, file, sum))))
       .catch(error => caches.delete(CACHE).then(() => { throw error; })));
 });
 
 self.addEventListener('activate', event => {
-  event.waitUntil(caches.keys()
-      .then(names => Promise.all(names.filter(name => name !== CACHE).map(name => caches.delete(name)))));
+  event.waitUntil(caches.keys().then(names => Promise.all(
+      names.filter(name => name.startsWith(OURS) && name !== CACHE).map(name => caches.delete(name)))));
 });
 
 self.addEventListener('fetch', event => {

@@ -30,7 +30,8 @@ async function waitFor(read, until = Boolean, seconds = 10) {
 // under a policy that allows only the page's origin): the clock pinned, so that the
 // first room is known; when the page's animation-frame callbacks start (the game's
 // timer reads the clock then); each run's Module, createCavedot's argument, kept as
-// `running`; and every error the page meets, kept in `errors`.
+// `running`; every error the page meets, kept in `errors`; and in a frame, what the
+// test asks of it by a message.
 const testScript = clock => `Date.now = () => ${clock};
 var woke = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
 requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
@@ -39,7 +40,11 @@ Object.defineProperty(window, 'createCavedot', {configurable: true, set(make) { 
 addEventListener('error', e => errors.push(e.message));
 addEventListener('unhandledrejection', e => errors.push(String(e.reason)));
 addEventListener('securitypolicyviolation', e => errors.push('refused by the policy: ' + e.violatedDirective));
-console.error = (...words) => { errors.push(words.join(' ')); consoleError(...words); };`;
+console.error = (...words) => { errors.push(words.join(' ')); consoleError(...words); };
+addEventListener('message', e => e.data === 'state' && e.source.postMessage({errors, status: document.getElementById('status').textContent,
+  ended: !again.hidden, hold: !document.getElementById('hold-escape').hidden, disc: (rgba => { let n = 0, x = 0, y = 0;
+    for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
+    return [x / n, y / n]; })(canvas.getContext('2d').getImageData(0, 0, 640, 480).data)}, '*'));`;
 
 // Serves folders on this machine as a web server should: each at its path (mounts:
 // {'/': dir}), a file's .br or .gz twin where the browser takes that encoding, an ETag
@@ -61,8 +66,8 @@ async function serve(mounts, headers = {}) {
     let file = mount && path.join(mounts[mount], url.pathname.slice(mount.length));
     if (file && url.pathname.endsWith('/')) file = path.join(file, 'index.html');
     if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) return response.writeHead(404).end();
-    const page = file.endsWith('.html'), accepted = request.headers['accept-encoding'] || '';
-    const encoding = page ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
+    const accepted = request.headers['accept-encoding'] || '';
+    const encoding = rewritten(file) ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
     const body = encoding ? fs.readFileSync(`${file}.${encoding.slice(0, 2)}`) : served(file);
     const etag = `"${crypto.createHash('sha256').update(body).digest('hex').slice(0, 16)}"`;
     const status = request.headers['if-none-match'] === etag ? 304 : 200;
@@ -79,9 +84,21 @@ async function serve(mounts, headers = {}) {
   return server;
 }
 
-// A file as the server sends it: a page with the test's script first in its head.
-const served = file => file.endsWith('.html') ? Buffer.from(fs.readFileSync(file, 'utf8')
-  .replace('<head>', '<head><script src="/test.js"></script>')) : fs.readFileSync(file);
+// A file as the server sends it: a page with the test's script first in its head, and
+// so a service worker that names the pages of its folder by the bytes sent.
+const sha256 = bytes => crypto.createHash('sha256').update(bytes).digest('hex');
+const rewritten = file => file.endsWith('.html') || path.basename(file) === 'service-worker.js';
+function served(file) {
+  if (file.endsWith('.html')) {
+    return Buffer.from(fs.readFileSync(file, 'utf8').replace('<head>', '<head><script src="/test.js"></script>'));
+  }
+  if (!rewritten(file)) return fs.readFileSync(file);
+  let body = fs.readFileSync(file, 'utf8');
+  for (const page of fs.readdirSync(path.dirname(file)).filter(f => f.endsWith('.html')).map(f => path.join(path.dirname(file), f))) {
+    body = body.replace(sha256(fs.readFileSync(page)), sha256(served(page)));
+  }
+  return Buffer.from(body);
+}
 
 // The screen's pixels in a PNG, read as the game's: scale is the screen's pixels per game pixel.
 class Picture {
@@ -215,7 +232,8 @@ const ENGINES = {
   firefox: {start: touch => puppeteerEngine('firefox', {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
     extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}), cannot: {}},
   webkit: {start: webkit, cannot: {
-    touch: 'WebKitWebDriver emulates no touch screen', turned: 'WebKitWebDriver emulates no phone'}},
+    touch: 'WebKitWebDriver emulates no touch screen', turned: 'WebKitWebDriver emulates no phone',
+    bytes: 'the HTTP cache of a WebKitWebDriver session answers no revalidation: its worker fetches every file again'}},
 };
 
 // A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not
@@ -325,4 +343,4 @@ async function nudge(b, how, press, release, released) {
 }
 
 module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, WHITE, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
-                  pace, serve, served, sleep, still, waitFor};
+                  pace, serve, served, sha256, sleep, still, waitFor};
