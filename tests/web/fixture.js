@@ -49,17 +49,18 @@ addEventListener('message', e => e.data === 'state' && e.source.postMessage({err
 // Serves folders on this machine as a web server should: each at its path (mounts:
 // {'/': dir}), a file's .br or .gz twin where the browser takes that encoding, an ETag
 // answered with 304, the headers given (Cache-Control: no-cache unless given: nothing
-// served from the HTTP cache without asking) and the test's script in each page. While
+// served from the HTTP cache without asking) and the test's script in each page, with
+// server.script after it (for a bench's own counters). While
 // offline, it answers nothing but that script. Counts the bytes it sends.
 async function serve(mounts, headers = {}) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
                  '.png': 'image/png', '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
-  const server = {clock: CLOCK, offline: false, sent: 0, requests: []};
+  const server = {clock: CLOCK, script: '', offline: false, sent: 0, requests: []};
   const http_ = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
     if (url.pathname === '/test.js') {
       return response.writeHead(200, {'Content-Type': types['.js'], 'Cache-Control': 'no-store'})
-        .end(testScript(server.clock));
+        .end(testScript(server.clock) + server.script);
     }
     if (server.offline) return request.socket.destroy();
     const mount = Object.keys(mounts).filter(m => url.pathname.startsWith(m)).sort((a, b) => b.length - a.length)[0];
@@ -141,13 +142,14 @@ const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--di
 // Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer.
 async function puppeteerEngine(name, options) {
   const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...options});
+  const pid = browser.process().pid;
   const page = (await browser.pages())[0], logged = [];
   page.on('console', m => m.type() === 'error' && logged.push(m.text()));
   page.on('pageerror', e => logged.push(String(e)));
   const cdp = name === 'chromium' ? await page.createCDPSession() : null;
   let fingers = {};  // Firefox's touches, by finger
   return {
-    name, cdp, logged,
+    name, cdp, logged, pid,
     size: (width, height, ratio = 1, touch = false) =>
       page.setViewport({width, height, deviceScaleFactor: ratio, isMobile: touch, hasTouch: touch}),
     open: url => page.goto(url, {waitUntil: 'load'}),
@@ -227,7 +229,8 @@ const webdriverKey = code => WEBDRIVER_KEYS[code] || (/^(Key|Digit).$/.test(code
 
 // Each engine: how to start it, and the scenarios it cannot be driven for, with why.
 const ENGINES = {
-  chromium: {start: () => puppeteerEngine('chromium', {executablePath: '/usr/bin/chromium', args: CHROMIUM_FLAGS}), cannot: {}},
+  chromium: {start: (touch, flags = []) => puppeteerEngine('chromium', {executablePath: '/usr/bin/chromium',
+    args: [...CHROMIUM_FLAGS, ...flags]}), cannot: {}},
   // Firefox's touch screen, coarse pointers only, is a setting of the browser from its start.
   firefox: {start: touch => puppeteerEngine('firefox', {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
     extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}), cannot: {}},
@@ -237,10 +240,10 @@ const ENGINES = {
 };
 
 // A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not
-// where that is set at the start, with the checks'
+// where that is set at the start, with Chromium's flags given too, with the checks'
 // common reads. Its errors: what the page and the browser have logged as errors.
-async function open(engine, touch = false) {
-  const b = await ENGINES[engine].start(touch);
+async function open(engine, touch = false, flags = []) {
+  const b = await ENGINES[engine].start(touch, flags);
   const seen = [];  // errors of pages left
   await b.size(1024, 768);
   Object.assign(b, {
