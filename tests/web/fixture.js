@@ -236,7 +236,8 @@ const ENGINES = {
     extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}), cannot: {}},
   webkit: {start: webkit, cannot: {
     touch: 'WebKitWebDriver emulates no touch screen', turned: 'WebKitWebDriver emulates no phone',
-    bytes: 'the HTTP cache of a WebKitWebDriver session answers no revalidation: its worker fetches every file again'}},
+    bytes: 'the HTTP cache of a WebKitWebDriver session answers no revalidation: its worker fetches every file again',
+    'screen-4k': 'WebKitWebDriver\'s pictures of a 4K window are not the screen\'s pixels on every release (Debian 13)'}},
 };
 
 // A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not
