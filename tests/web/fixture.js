@@ -42,9 +42,12 @@ addEventListener('unhandledrejection', e => errors.push(String(e.reason)));
 addEventListener('securitypolicyviolation', e => errors.push('refused by the policy: ' + e.violatedDirective));
 console.error = (...words) => { errors.push(words.join(' ')); consoleError(...words); };
 addEventListener('message', e => e.data === 'state' && e.source.postMessage({errors, status: document.getElementById('status').textContent,
-  ended: !again.hidden, hold: !document.getElementById('hold-escape').hidden, disc: (rgba => { let n = 0, x = 0, y = 0;
-    for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
-    return [x / n, y / n]; })(canvas.getContext('2d').getImageData(0, 0, 640, 480).data)}, '*'));`;
+  ended: !again.hidden, hold: !document.getElementById('hold-escape').hidden, disc: discCentre()}, '*'));
+function discCentre() {  // where the centre of the player's disc is on the canvas
+  const rgba = canvas.getContext('2d').getImageData(0, 0, 640, 480).data; let n = 0, x = 0, y = 0;
+  for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 1] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
+  return [x / n + 1, y / n + 1];
+}`;
 
 // Serves folders on this machine as a web server should: each at its path (mounts:
 // {'/': dir}), a file's .br or .gz twin where the browser takes that encoding, an ETag
@@ -266,11 +269,7 @@ async function open(engine, touch = false, flags = []) {
     },
     // Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms
     // at which the game woke for that frame: it has drawn just before, in its own callback.
-    disc: () => b.eval(`new Promise(done => rawFrame(() => {
-      const time = woke, rgba = canvas.getContext('2d').getImageData(0, 0, 640, 480).data; let n = 0, x = 0, y = 0;
-      for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 1] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
-      done([time, x / n + 1, y / n + 1]);
-    }))`),
+    disc: () => b.eval('new Promise(done => rawFrame(() => done([woke, ...discCentre()])))'),
     status: () => b.eval(STATUS),
   });
   return b;
