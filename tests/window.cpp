@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -26,6 +27,10 @@ int Picture::count(uint32_t colour, int left, int top, int right, int bottom) co
         }
     }
     return n;
+}
+
+void pause(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 std::string run(const std::string& command) {
@@ -62,11 +67,12 @@ Game::Game(const Options& options) {
     errorFile_ = name;
     gamesFile_ = errorFile_ + ".games";
     const std::string seed = std::to_string(options.seedTime);
+    std::istringstream command(options.wrapper + " " CAVEDOT_EXE);  // split at spaces
+    std::vector<std::string> words{std::istream_iterator<std::string>(command), {}};
     std::vector<const char*> argv;
-    for (const std::string& word : options.wrapper) {
+    for (const std::string& word : words) {
         argv.push_back(word.c_str());
     }
-    argv.push_back(CAVEDOT_EXE);
     argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
@@ -170,18 +176,25 @@ int Game::wait(double seconds) {
     return -1;
 }
 
+int Game::quit(double seconds) {
+    keyDown("Escape");
+    return wait(seconds);
+}
+
+// The number the preload wrote into the file, 0 before it has written one.
+static long readNumber(const std::string& path) {
+    std::ifstream in(path);
+    long number = 0;
+    in >> number;
+    return number;
+}
+
 long Game::gamesEnded() const {
-    std::ifstream in(gamesFile_);
-    long games = 0;
-    in >> games;
-    return games;
+    return readNumber(gamesFile_);
 }
 
 long Game::tickPeriod() const {
-    std::ifstream in(errorFile_ + ".tick");
-    long period = 0;
-    in >> period;
-    return period;
+    return readNumber(errorFile_ + ".tick");
 }
 
 long Game::residentKiB() const {
@@ -226,21 +239,4 @@ Picture firstRoomFrame() {
     }
     destroy_bitmap(bmp);
     return picture;
-}
-
-std::vector<std::pair<int, int>> labelPixels(int level) {
-    startLibrary();
-    BITMAP* label = create_bitmap(100, 12);
-    clear_to_color(label, 0);
-    textprintf_ex(label, font, 1, 1, makecol(255, 255, 255), -1, "Level: %d", level);
-    std::vector<std::pair<int, int>> set;
-    for (int y = 0; y < label->h; ++y) {
-        for (int x = 0; x < label->w; ++x) {
-            if (getpixel(label, x, y) != 0) {
-                set.emplace_back(x, y);
-            }
-        }
-    }
-    destroy_bitmap(label);
-    return set;
 }
