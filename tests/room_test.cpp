@@ -20,17 +20,13 @@ struct Box {
     }
 };
 
-class RoomTest : public ::testing::TestWithParam<unsigned> {
-  protected:
-    Bitmap room = wallBitmap();
-    void SetUp() override {
-        srand(GetParam());
-        makeRoom(room.get());
-    }
-};
+class RoomTest : public ::testing::TestWithParam<unsigned> {};
 
-TEST_P(RoomTest, HoldsOnlyWallFloorAndOneExitSquare) {
+TEST_P(RoomTest, HoldsOnlyWallFloorAndOneExitSquareAndTheFirstBlockIsWalkable) {
+    Bitmap room = wallBitmap();
     BITMAP* bmp = room.get();
+    srand(GetParam());
+    makeRoom(bmp);
     Box exit;
     for (int y = 0; y < bmp->h; ++y) {
         for (int x = 0; x < bmp->w; ++x) {
@@ -53,14 +49,12 @@ TEST_P(RoomTest, HoldsOnlyWallFloorAndOneExitSquare) {
     EXPECT_EQ(exit.left, std::max(0, ex - 6));
     EXPECT_EQ(exit.top, std::max(0, ey - 6));
     EXPECT_EQ(exit.count, (exit.right - exit.left + 1) * (exit.bottom - exit.top + 1));
-}
 
-TEST_P(RoomTest, FirstBlockIsWalkable) {
-    // Its half-extent is at least 10 + 50 around the screen's centre.
+    // The first block's half-extent is at least 10 + 50 around the screen's centre.
     const int cx = SCREEN_W / 2, cy = SCREEN_H / 2;
     for (int y = cy - 60; y <= cy + 60; ++y) {
         for (int x = cx - 60; x <= cx + 60; ++x) {
-            ASSERT_TRUE(passable(room.get(), x, y)) << "pixel " << x << "," << y;
+            ASSERT_TRUE(passable(bmp, x, y)) << "pixel " << x << "," << y;
         }
     }
 }

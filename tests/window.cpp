@@ -17,7 +17,6 @@
 #include <thread>
 
 #include "library.h"
-#include "memory.h"
 
 int Picture::count(uint32_t colour, int left, int top, int right, int bottom) const {
     int n = 0;
@@ -197,8 +196,17 @@ long Game::tickPeriod() const {
     return readNumber(errorFile_ + ".tick");
 }
 
+// As Linux reports it; -1 when it cannot be read.
 long Game::residentKiB() const {
-    return ::residentKiB(std::to_string(pid_));
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+    std::string field;
+    long kib = -1;
+    while (in >> field) {
+        if (field == "VmRSS:") {
+            in >> kib;
+        }
+    }
+    return kib;
 }
 
 void Game::signal(int number) const {

@@ -48,8 +48,8 @@ class Game {
     int quit(double seconds = 5);  // presses Escape, then waits as above
     std::string errors() const;    // all it printed
     long gamesEnded() const;
-    long tickPeriod() const;  // what the game asked its tick's period to be
-    long residentKiB() const;
+    long tickPeriod() const;   // what the game asked its tick's period to be
+    long residentKiB() const;  // in KiB
     void signal(int number) const;
 
   private:
