@@ -85,9 +85,7 @@ Game::Game(const Options& options) {
         if (!options.display) {
             unsetenv("DISPLAY");
         }
-        if (!options.refuse.empty()) {
-            setenv("CAVEDOT_TEST_REFUSE", options.refuse.c_str(), 1);
-        }
+        setenv("CAVEDOT_TEST_REFUSE", options.refuse.c_str(), 1);  // "": none
         const rlimit noCore{0, 0};  // SIGQUIT's default dumps core, here into the build tree
         setrlimit(RLIMIT_CORE, &noCore);
         execv(argv[0], const_cast<char* const*>(argv.data()));
@@ -119,7 +117,7 @@ void Game::waitForFirstFrame() const {
         if (bright >= 20) {
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        pause(0.05);
     }
 }
 
@@ -135,21 +133,19 @@ Game::~Game() {
     unlink((errorFile_ + ".tick").c_str());
 }
 
+// The window as a binary PPM: "P6", its width and height, 255, then its pixels' bytes.
 Picture Game::grab() const {
+    const std::string ppm = run("import -window " + window_ + " -depth 8 ppm:- 2>/dev/null");
     Picture picture;
-    const std::string size = run("xdotool getwindowgeometry --shell " + window_ + " 2>/dev/null");
-    const size_t at = size.find("WIDTH=");
-    if (at == std::string::npos ||
-        sscanf(size.c_str() + at, "WIDTH=%d\nHEIGHT=%d", &picture.w, &picture.h) != 2) {
+    int header = 0;
+    sscanf(ppm.c_str(), "P6 %d %d 255%*c%n", &picture.w, &picture.h, &header);
+    const size_t pixels = static_cast<size_t>(picture.w) * picture.h;
+    if (header == 0 || picture.w <= 0 || ppm.size() != header + 3 * pixels) {
         return Picture{};
     }
-    const std::string bytes = run("import -window " + window_ + " -depth 8 rgb:- 2>/dev/null");
-    if (picture.w <= 0 || bytes.size() != static_cast<size_t>(picture.w) * picture.h * 3) {
-        return Picture{};
-    }
-    picture.rgb.resize(static_cast<size_t>(picture.w) * picture.h);
-    for (size_t i = 0; i < picture.rgb.size(); ++i) {
-        const auto byte = [&](size_t k) { return static_cast<uint8_t>(bytes[3 * i + k]); };
+    picture.rgb.resize(pixels);
+    for (size_t i = 0; i < pixels; ++i) {
+        const auto byte = [&](size_t k) { return static_cast<uint8_t>(ppm[header + 3 * i + k]); };
         picture.rgb[i] = rgb(byte(0), byte(1), byte(2));
     }
     return picture;
