@@ -186,12 +186,17 @@ void plainRoom(int ex, int ey) {
     draws({630 + ex, 470 + ey});
 }
 
-// A frame of that room worked out by hand: the player at (x, y), monsters, the label.
-Bitmap plainFrame(int ex, int ey, int x, int y, const std::vector<std::pair<int, int>>& monsters,
-                  int level) {
+// The next frame the game must show, worked out by hand in that room: the player at
+// (x, y), the monsters, the label; then `then` acts as the clock or the player.
+void nextFrame(int ex, int ey, int x, int y, const std::vector<std::pair<int, int>>& monsters,
+               int level, const std::function<void()>& then) {
     const std::vector<Square> room = {{260, 180, 380, 300, makecol(10, 10, 10)},
                                       {ex - 6, ey - 6, ex + 6, ey + 6, makecol(255, 255, 255)}};
-    return handFrame(room, x, y, monsters, level);
+    frames.push_back([=, number = frames.size() + 1](BITMAP* frame) {
+        const Bitmap expected = handFrame(room, x, y, monsters, level);
+        EXPECT_TRUE(samePixels(frame, expected.get())) << "frame " << number;
+        then();
+    });
 }
 
 // Two games, pass by pass: every tick due is taken before a frame, the exit test follows
@@ -204,30 +209,21 @@ TEST_F(DrawOrder, PlayTakesDueTicksBeforeEachFrameAndStartsEachGameAfresh) {
     HeldKeys held({KEY_LEFT, KEY_SPACE});  // Space answers the first prompt
     plainRoom(311, 240);                   // the exit reaches from 305 to 317 on the player's row
     speed = 3;
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(samePixels(frame, plainFrame(311, 240, 317, 240, {}, 1).get()));
-    });
+    nextFrame(311, 240, 317, 240, {}, 1, [] {});
     // Level 2: the player drawn on wall, on the exit, then on floor; a monster 5 to the
     // left of the player, who steps left into its reach before it steps, and one far away.
     plainRoom(340, 200);
     draws({635 + 1, 475 + 1, 635 + 340, 475 + 200, 635 + 300, 475 + 250});
     draws({630 + 295, 470 + 250, 630 + 100, 470 + 100});
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(
-            samePixels(frame, plainFrame(340, 200, 300, 250, {{295, 250}, {100, 100}}, 2).get()));
+    nextFrame(340, 200, 300, 250, {{295, 250}, {100, 100}}, 2, [] {
         speed = 3;  // the first of these ticks ends the game; no other is taken
     });
     draws({2000, 2000, 4, 4, 1500, 2000, 3, 4});  // caught at 299; the other moves 5 left
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(
-            samePixels(frame, plainFrame(340, 200, 299, 250, {{295, 250}, {95, 100}}, 2).get()));
+    nextFrame(340, 200, 299, 250, {{295, 250}, {95, 100}}, 2, [] {
         speed = 2;  // ticks that fall due at the prompt
     });
     plainRoom(300, 200);
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(samePixels(frame, plainFrame(300, 200, 318, 240, {}, 1).get()));
-        key[KEY_ESC] = 1;
-    });
+    nextFrame(300, 200, 318, 240, {}, 1, [] { key[KEY_ESC] = 1; });
     play();
     EXPECT_EQ(shell.gamesEnded, before + 2);
 }
