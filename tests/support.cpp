@@ -2,10 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cerrno>
-#include <cstdlib>
-
-#include "game.h"
 #include "library.h"
 #include "room.h"
 
@@ -56,15 +52,13 @@ Bitmap wallBitmap(const std::vector<Square>& squares) {
     return bmp;
 }
 
-// Each disc is drawn up and left of its point: the player's in (55, 55, 55), a monster's
-// in (64, 64, 64).
+// The background (100, 99, 100) under all; each disc drawn up and left of its point: the
+// player's in (55, 55, 55), a monster's in (64, 64, 64).
 Bitmap handFrame(const std::vector<Square>& room, int x, int y,
                  const std::vector<std::pair<int, int>>& monsters, int level) {
-    Bitmap frame = wallBitmap();
-    clear_to_color(frame.get(), makecol(100, 99, 100));
-    for (const Square& s : room) {
-        rectfill(frame.get(), s.left, s.top, s.right, s.bottom, s.colour);
-    }
+    std::vector<Square> squares = {{0, 0, SCREEN_W, SCREEN_H, makecol(100, 99, 100)}};
+    squares.insert(squares.end(), room.begin(), room.end());
+    Bitmap frame = wallBitmap(squares);
     circlefill(frame.get(), x - 1, y - 1, 4, makecol(55, 55, 55));
     for (auto [mx, my] : monsters) {
         circlefill(frame.get(), mx - 1, my - 1, 4, makecol(64, 64, 64));
