@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 
 #include "window.h"
 
@@ -144,7 +146,9 @@ TEST(Endurance, SigintSigtermAndSigquitEndTheGameAndLeaveNoWindow) {
 
 TEST(Memcheck, ScriptedSessionOfSeveralGamesLosesNothing) {
     Game::Options options;
-    options.wrapper = MEMCHECK " --suppressions=" VALGRIND_SUPPRESSIONS;
+    std::istringstream memcheck(MEMCHECK);  // valgrind and its options, as CMake lists them
+    options.wrapper = {std::istream_iterator<std::string>(memcheck), {}};
+    options.wrapper.push_back("--suppressions=" VALGRIND_SUPPRESSIONS);
     Game game(options);
     ASSERT_TRUE(game.hasWindow()) << game.errors();
     game.keyDown("Left");

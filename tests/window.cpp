@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -64,12 +63,11 @@ Game::Game(const Options& options) {
     errorFile_ = name;
     gamesFile_ = errorFile_ + ".games";
     const std::string seed = std::to_string(options.seedTime);
-    std::istringstream command(options.wrapper + " " CAVEDOT_EXE);  // split at spaces
-    std::vector<std::string> words{std::istream_iterator<std::string>(command), {}};
     std::vector<const char*> argv;
-    for (const std::string& word : words) {
+    for (const std::string& word : options.wrapper) {
         argv.push_back(word.c_str());
     }
+    argv.push_back(CAVEDOT_EXE);
     argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {

@@ -28,10 +28,10 @@ Picture firstRoomFrame();
 class Game {
   public:
     struct Options {
-        long seedTime = 1790000000;  // the second the game's clock reads at start
-        bool display = true;         // false: started with DISPLAY unset
-        std::string wrapper;         // a command to run the game under, e.g. valgrind
-        std::string refuse;          // a library call to fail, e.g. "install_keyboard"
+        long seedTime = 1790000000;        // the second the game's clock reads at start
+        bool display = true;               // false: started with DISPLAY unset
+        std::vector<std::string> wrapper;  // a command to run the game under, e.g. valgrind
+        std::string refuse;                // a library call to fail, e.g. "install_keyboard"
         // rand's first results once the game has seeded it from that clock
         std::string draws = firstRoomDraws();
     };
