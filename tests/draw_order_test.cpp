@@ -75,6 +75,8 @@ class DrawOrder : public ::testing::Test {
     }
     void TearDown() override {
         EXPECT_TRUE(script.empty()) << script.size() << " scripted draws were not made";
+        EXPECT_EQ(extraDraws, 0) << "draws past the script";
+        EXPECT_TRUE(frames.empty()) << frames.size() << " frames were not shown";
     }
 };
 
@@ -98,13 +100,12 @@ TEST_F(DrawOrder, RoomFollowsItsDrawsPixelForPixel) {
     Bitmap room = wallBitmap();
     clear_to_color(room.get(), floorColour());  // makeRoom must paint its own wall
     makeRoom(room.get());
-    EXPECT_EQ(extraDraws, 0);
 
-    Bitmap expected = wallBitmap();
-    rectfill(expected.get(), 320 - 114, 240 - 114, 320 + 114, 240 + 114, floorColour());
-    rectfill(expected.get(), 315, 333, 325, 343, floorColour());
-    rectfill(expected.get(), 162, 82, 282, 202, floorColour());
-    rectfill(expected.get(), 394, 294, 406, 306, exitColour());
+    const int floor = floorColour();
+    const Bitmap expected = wallBitmap({{320 - 114, 240 - 114, 320 + 114, 240 + 114, floor},
+                                        {315, 333, 325, 343, floor},
+                                        {162, 82, 282, 202, floor},
+                                        {394, 294, 406, 306, exitColour()}});
     EXPECT_TRUE(samePixels(room.get(), expected.get()));
 }
 
@@ -128,29 +129,22 @@ TEST_F(DrawOrder, SquaresMayTouchTheEdgesButNotCross) {
 
     Bitmap room = wallBitmap();
     makeRoom(room.get());
-    Bitmap expected = wallBitmap();
-    rectfill(expected.get(), 320 - 109, 240 - 109, 320 + 109, 240 + 109, floorColour());
-    rectfill(expected.get(), 418 - 98, 338 - 98, 418 + 98, 338 + 98, floorColour());
-    rectfill(expected.get(), 516 - 44, 436 - 44, 516 + 44, 436 + 44, floorColour());
-    putpixel(expected.get(), 124, 240, floorColour());
-    rectfill(expected.get(), 0, 240 - 26, 52, 240 + 26, floorColour());
-    rectfill(expected.get(), 314, 234, 326, 246, exitColour());
+    const int floor = floorColour();
+    const Bitmap expected = wallBitmap({{320 - 109, 240 - 109, 320 + 109, 240 + 109, floor},
+                                        {418 - 98, 338 - 98, 418 + 98, 338 + 98, floor},
+                                        {516 - 44, 436 - 44, 516 + 44, 436 + 44, floor},
+                                        {124, 240, 124, 240, floor},
+                                        {0, 240 - 26, 52, 240 + 26, floor},
+                                        {314, 234, 326, 246, exitColour()}});
     EXPECT_TRUE(samePixels(room.get(), expected.get()));
 }
 
-TEST_F(DrawOrder, MonsterStartsAtItsDrawsColumnFirst) {
-    draws({630 + 100, 470 + 200, 630 + 629, 470 + 469});  // drawn modulo W - 10 and H - 10
-    monster first;
-    monster second;
-    EXPECT_EQ(first.x, 100.f);
-    EXPECT_EQ(first.y, 200.f);
-    EXPECT_EQ(second.x, 629.f);
-    EXPECT_EQ(second.y, 469.f);
-}
-
-TEST_F(DrawOrder, MonsterStepsUpToNinePixelsAndRedrawsWhenLeaving) {
-    draws({2 * 630, 2 * 470});
+TEST_F(DrawOrder, MonsterStartsAtItsDrawsAndStepsUpToNinePixelsRedrawingWhenLeaving) {
+    draws({630 + 629, 470 + 469});  // column first, modulo W - 10 and H - 10
     monster m;
+    EXPECT_EQ(m.x, 629.f);
+    EXPECT_EQ(m.y, 469.f);
+    m.x = m.y = 0.f;
     draws({1250, 1999, 3, 4});  // 2 left, 9 down: off the left edge, drawn again
     draws({1300, 1900, 4, 5});  // 3 right, 9 up: off the top, drawn again
     draws({1999, 1199, 4, 4});  // 9 right, 1 down
@@ -168,6 +162,7 @@ TEST_F(DrawOrder, MonsterStepsUpToNinePixelsAndRedrawsWhenLeaving) {
 }
 
 TEST_F(DrawOrder, CatchBoxIsNineByNineAroundTheMonster) {
+    draws({0, 0});
     monster m;
     const struct {
         int px, py;
@@ -191,19 +186,17 @@ void plainRoom(int ex, int ey) {
     draws({630 + ex, 470 + ey});
 }
 
-// A frame of that room worked out by hand: the player at (x, y), monsters, the label.
-Bitmap plainFrame(int ex, int ey, int x, int y, const std::vector<std::pair<int, int>>& monsters,
-                  const char* label) {
-    Bitmap frame = wallBitmap();
-    clear_to_color(frame.get(), makecol(100, 99, 100));
-    rectfill(frame.get(), 260, 180, 380, 300, makecol(10, 10, 10));
-    rectfill(frame.get(), ex - 6, ey - 6, ex + 6, ey + 6, makecol(255, 255, 255));
-    circlefill(frame.get(), x - 1, y - 1, 4, makecol(55, 55, 55));
-    for (auto [mx, my] : monsters) {
-        circlefill(frame.get(), mx - 1, my - 1, 4, makecol(64, 64, 64));
-    }
-    textprintf_ex(frame.get(), font, 1, 1, makecol(255, 255, 255), -1, "%s", label);
-    return frame;
+// The next frame the game must show, worked out by hand in that room: the player at
+// (x, y), the monsters, the label; then `then` acts as the clock or the player.
+void nextFrame(int ex, int ey, int x, int y, const std::vector<std::pair<int, int>>& monsters,
+               int level, const std::function<void()>& then) {
+    const std::vector<Square> room = {{260, 180, 380, 300, makecol(10, 10, 10)},
+                                      {ex - 6, ey - 6, ex + 6, ey + 6, makecol(255, 255, 255)}};
+    frames.push_back([=, number = frames.size() + 1](BITMAP* frame) {
+        const Bitmap expected = handFrame(room, x, y, monsters, level);
+        EXPECT_TRUE(samePixels(frame, expected.get())) << "frame " << number;
+        then();
+    });
 }
 
 // Two games, pass by pass: every tick due is taken before a frame, the exit test follows
@@ -216,33 +209,22 @@ TEST_F(DrawOrder, PlayTakesDueTicksBeforeEachFrameAndStartsEachGameAfresh) {
     HeldKeys held({KEY_LEFT, KEY_SPACE});  // Space answers the first prompt
     plainRoom(311, 240);                   // the exit reaches from 305 to 317 on the player's row
     speed = 3;
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(samePixels(frame, plainFrame(311, 240, 317, 240, {}, "Level: 1").get()));
-    });
+    nextFrame(311, 240, 317, 240, {}, 1, [] {});
     // Level 2: the player drawn on wall, on the exit, then on floor; a monster 5 to the
     // left of the player, who steps left into its reach before it steps, and one far away.
     plainRoom(340, 200);
     draws({635 + 1, 475 + 1, 635 + 340, 475 + 200, 635 + 300, 475 + 250});
     draws({630 + 295, 470 + 250, 630 + 100, 470 + 100});
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(samePixels(
-            frame, plainFrame(340, 200, 300, 250, {{295, 250}, {100, 100}}, "Level: 2").get()));
+    nextFrame(340, 200, 300, 250, {{295, 250}, {100, 100}}, 2, [] {
         speed = 3;  // the first of these ticks ends the game; no other is taken
     });
     draws({2000, 2000, 4, 4, 1500, 2000, 3, 4});  // caught at 299; the other moves 5 left
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(samePixels(
-            frame, plainFrame(340, 200, 299, 250, {{295, 250}, {95, 100}}, "Level: 2").get()));
+    nextFrame(340, 200, 299, 250, {{295, 250}, {95, 100}}, 2, [] {
         speed = 2;  // ticks that fall due at the prompt
     });
     plainRoom(300, 200);
-    frames.push_back([](BITMAP* frame) {
-        EXPECT_TRUE(samePixels(frame, plainFrame(300, 200, 318, 240, {}, "Level: 1").get()));
-        key[KEY_ESC] = 1;
-    });
+    nextFrame(300, 200, 318, 240, {}, 1, [] { key[KEY_ESC] = 1; });
     play();
-    EXPECT_TRUE(frames.empty());
-    EXPECT_EQ(extraDraws, 0);
     EXPECT_EQ(shell.gamesEnded, before + 2);
 }
 

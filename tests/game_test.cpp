@@ -8,74 +8,42 @@
 
 namespace {
 
-class Movement : public ::testing::Test {
-  protected:
-    Bitmap room = wallBitmap();
-    int x = 100, y = 100;
-
-    void paint(int left, int top, int right, int bottom, int colour) {
-        rectfill(room.get(), left, top, right, bottom, colour);
-    }
-    void step(std::initializer_list<int> keys) {
-        HeldKeys held(keys);
+// Each case: one move from a point with keys held, where it ends, and the room's squares
+// over wall.
+TEST(Movement, OnePixelAnAxisUpBeforeDownLeftBeforeRightOntoFloorOrExit) {
+    using Point = std::pair<int, int>;
+    const int floor = floorColour();
+    const std::vector<int> all = {KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT};
+    const std::vector<int> upLeft = {KEY_UP, KEY_LEFT}, downRight = {KEY_DOWN, KEY_RIGHT};
+    const Square square = {90, 90, 110, 110, floor}, open = {0, 0, SCREEN_W, SCREEN_H, floor};
+    const Square up = {100, 99, 100, 100, floor};  // the column from the centre one up
+    const Square exit = {101, 100, 101, 100, exitColour()};
+    const Square wall = {100, 101, 100, 101, wallColour()};
+    const Point centre = {100, 100}, corner = {SCREEN_W - 1, SCREEN_H - 1};
+    const struct {
+        const char* what;
+        Point from;
+        std::vector<int> keys;
+        Point to;
+        std::vector<Square> room;
+    } cases[] = {
+        {"Up beats Down, Left beats Right", centre, all, {99, 99}, {square}},
+        {"Up and Left blocked", centre, all, {101, 101}, {{100, 100, 101, 101, floor}}},
+        {"Left from the row Up reached", centre, upLeft, {99, 99}, {up, {99, 99, 99, 99, floor}}},
+        {"open on the old row only", centre, upLeft, {100, 99}, {up, {99, 100, 99, 100, floor}}},
+        {"the top-left edge", {0, 0}, upLeft, {0, 0}, {open}},
+        {"the bottom-right edge", corner, downRight, corner, {open}},
+        {"onto the exit, not the wall", centre, downRight, {101, 100}, {open, exit, wall}},
+        {"no arrow, no move", centre, {KEY_ESC, KEY_SPACE}, centre, {square}},
+    };
+    for (const auto& c : cases) {
+        Bitmap room = wallBitmap(c.room);
+        HeldKeys held(c.keys);
+        auto [x, y] = c.from;
         movePlayer(room.get(), x, y);
+        EXPECT_EQ(Point(x, y), c.to) << c.what;
     }
-};
-
-TEST_F(Movement, UpBeatsDownAndLeftBeatsRight) {
-    paint(90, 90, 110, 110, floorColour());
-    step({KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT});
-    EXPECT_EQ(x, 99);
-    EXPECT_EQ(y, 99);
-}
-
-TEST_F(Movement, BlockedUpOrLeftFallsBackToDownOrRight) {
-    paint(100, 100, 101, 101, floorColour());
-    step({KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT});
-    EXPECT_EQ(x, 101);
-    EXPECT_EQ(y, 101);
-}
-
-TEST_F(Movement, HorizontalMoveStartsFromTheRowReached) {
-    paint(100, 100, 100, 100, floorColour());
-    paint(99, 99, 100, 99, floorColour());  // a way up-left, but a wall to the left
-    step({KEY_UP, KEY_LEFT});
-    EXPECT_EQ(x, 99);
-    EXPECT_EQ(y, 99);
-
-    x = 100, y = 100;
-    paint(99, 99, 99, 99, wallColour());
-    paint(99, 100, 99, 100, floorColour());  // now open to the left only on the old row
-    step({KEY_UP, KEY_LEFT});
-    EXPECT_EQ(x, 100);
-    EXPECT_EQ(y, 99);
-}
-
-TEST_F(Movement, WallsAndTheBitmapEdgeBlockWhileExitIsWalkable) {
-    paint(0, 0, SCREEN_W, SCREEN_H, floorColour());
-    x = 0, y = 0;
-    step({KEY_UP, KEY_LEFT});
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    x = SCREEN_W - 1, y = SCREEN_H - 1;
-    step({KEY_DOWN, KEY_RIGHT});
-    EXPECT_EQ(x, SCREEN_W - 1);
-    EXPECT_EQ(y, SCREEN_H - 1);
-
-    x = 100, y = 100;
-    paint(101, 100, 101, 100, exitColour());
-    paint(100, 101, 100, 101, wallColour());
-    step({KEY_DOWN, KEY_RIGHT});
-    EXPECT_EQ(x, 101);
-    EXPECT_EQ(y, 100);
-    EXPECT_TRUE(onExit(room.get(), x, y));
-}
-
-TEST_F(Movement, NoArrowNoMove) {
-    paint(90, 90, 110, 110, floorColour());
-    step({KEY_ESC, KEY_SPACE});
-    EXPECT_EQ(x, 100);
-    EXPECT_EQ(y, 100);
+    EXPECT_TRUE(onExit(wallBitmap({exit}).get(), 101, 100));
 }
 
 // Level after level, each holds exactly its monsters and places the player on floor.
@@ -95,31 +63,15 @@ TEST(LevelChange, EachLevelHoldsItsMonstersAndThePlayerOnFloor) {
 TEST(Frame, MonstersOverThePlayerAndTheLabelOverAll) {
     Bitmap room = wallBitmap();
     Bitmap buffer = wallBitmap();
-    std::vector<monster> monsters(2);
-    monsters[0].x = 101.f, monsters[0].y = 101.f;  // right on the player at (100, 100)
-    monsters[1].x = 40.f, monsters[1].y = 40.f;
-    renderScreen(room.get(), buffer.get(), 100, 100, 7, monsters);
-    BITMAP* frame = buffer.get();
-    EXPECT_EQ(getpixel(frame, 99, 99), makecol(64, 64, 64));  // the monster over the player
-    EXPECT_EQ(getpixel(frame, 35, 39), makecol(64, 64, 64));  // the left and top of the disc
-    EXPECT_EQ(getpixel(frame, 39, 35), makecol(64, 64, 64));  // around (39, 39)
-
-    // The label is written last, white over whatever lies beneath it.
-    Bitmap label = wallBitmap();
-    clear_to_color(label.get(), 0);
-    textprintf_ex(label.get(), font, 1, 1, exitColour(), -1, "Level: %d", 7);
-    monsters[0].x = 5.f, monsters[0].y = 5.f;
-    renderScreen(room.get(), buffer.get(), 100, 100, 7, monsters);
-    int white = 0;
-    for (int y = 0; y < 10; ++y) {
-        for (int x = 0; x < 80; ++x) {
-            if (getpixel(label.get(), x, y) == exitColour()) {
-                ++white;
-                EXPECT_EQ(getpixel(frame, x, y), exitColour()) << x << "," << y;
-            }
-        }
+    // A monster right on the player at (100, 100), then one under the label; another apart.
+    for (const int first : {101, 5}) {
+        std::vector<monster> monsters(2);
+        monsters[0].x = monsters[0].y = static_cast<float>(first);
+        monsters[1].x = monsters[1].y = 40.f;
+        renderScreen(room.get(), buffer.get(), 100, 100, 7, monsters);
+        const Bitmap expected = handFrame({}, 100, 100, {{first, first}, {40, 40}}, 7);
+        EXPECT_TRUE(samePixels(buffer.get(), expected.get())) << "a monster at " << first;
     }
-    EXPECT_GT(white, 20);
 }
 
 TEST(GameEnd, EscapeShowsThePromptOverTheLastPictureAndQuits) {
@@ -132,8 +84,7 @@ TEST(GameEnd, EscapeShowsThePromptOverTheLastPictureAndQuits) {
     }
     EXPECT_EQ(shell.gamesEnded, before + 1);
     // The three lines in the library's font, white on black, and nothing else.
-    Bitmap expected = wallBitmap();
-    clear_to_color(expected.get(), red);
+    Bitmap expected = wallBitmap({{0, 0, SCREEN_W, SCREEN_H, red}});
     const int white = makecol(255, 255, 255), black = makecol(0, 0, 0);
     textprintf_ex(expected.get(), font, 310, 230, white, black, "GAME OVER!");
     textprintf_ex(expected.get(), font, 310, 240, white, black, "Press Escape to quit");

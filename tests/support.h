@@ -5,8 +5,9 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // Starts the library in a real window, as the game does, before any test runs.
 class AllegroWindow : public ::testing::Environment {
@@ -17,7 +18,7 @@ class AllegroWindow : public ::testing::Environment {
 // Holds the given keys in the library's `key` array for the life of the object.
 class HeldKeys {
   public:
-    HeldKeys(std::initializer_list<int> scancodes);
+    explicit HeldKeys(const std::vector<int>& scancodes);
     ~HeldKeys();
     static void releaseAll();
 };
@@ -36,8 +37,18 @@ struct BitmapFree {
 };
 using Bitmap = std::unique_ptr<BITMAP, BitmapFree>;
 
-// A memory bitmap of the screen's size, all wall.
-Bitmap wallBitmap();
+// A rectangle of one colour, its corners included.
+struct Square {
+    int left, top, right, bottom, colour;
+};
+
+// A memory bitmap of the screen's size, all wall, then these squares painted in turn.
+Bitmap wallBitmap(const std::vector<Square>& squares = {});
+
+// A frame worked out by hand: the background where the room is wall, these squares,
+// the player's disc at (x, y), the monsters' discs and the label "Level: N" over all.
+Bitmap handFrame(const std::vector<Square>& room, int x, int y,
+                 const std::vector<std::pair<int, int>>& monsters, int level);
 
 // True when the two bitmaps hold the same pixels.
 bool samePixels(BITMAP* a, BITMAP* b);

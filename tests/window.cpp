@@ -1,13 +1,11 @@
 #include "window.h"
 
 #include <allegro.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +14,6 @@
 #include <thread>
 
 #include "library.h"
-#include "memory.h"
 
 int Picture::count(uint32_t colour, int left, int top, int right, int bottom) const {
     int n = 0;
@@ -26,6 +23,10 @@ int Picture::count(uint32_t colour, int left, int top, int right, int bottom) co
         }
     }
     return n;
+}
+
+void pause(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 std::string run(const std::string& command) {
@@ -80,9 +81,7 @@ Game::Game(const Options& options) {
         if (!options.display) {
             unsetenv("DISPLAY");
         }
-        if (!options.refuse.empty()) {
-            setenv("CAVEDOT_TEST_REFUSE", options.refuse.c_str(), 1);
-        }
+        setenv("CAVEDOT_TEST_REFUSE", options.refuse.c_str(), 1);  // "": none
         const rlimit noCore{0, 0};  // SIGQUIT's default dumps core, here into the build tree
         setrlimit(RLIMIT_CORE, &noCore);
         execv(argv[0], const_cast<char* const*>(argv.data()));
@@ -114,7 +113,7 @@ void Game::waitForFirstFrame() const {
         if (bright >= 20) {
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        pause(0.05);
     }
 }
 
@@ -130,21 +129,19 @@ Game::~Game() {
     unlink((errorFile_ + ".tick").c_str());
 }
 
+// The window as a binary PPM: "P6", its width and height, 255, then its pixels' bytes.
 Picture Game::grab() const {
+    const std::string ppm = run("import -window " + window_ + " -depth 8 ppm:- 2>/dev/null");
     Picture picture;
-    const std::string size = run("xdotool getwindowgeometry --shell " + window_ + " 2>/dev/null");
-    const size_t at = size.find("WIDTH=");
-    if (at == std::string::npos ||
-        sscanf(size.c_str() + at, "WIDTH=%d\nHEIGHT=%d", &picture.w, &picture.h) != 2) {
+    int header = 0;
+    sscanf(ppm.c_str(), "P6 %d %d 255%*c%n", &picture.w, &picture.h, &header);
+    const size_t pixels = static_cast<size_t>(picture.w) * picture.h;
+    if (header == 0 || picture.w <= 0 || ppm.size() != header + 3 * pixels) {
         return Picture{};
     }
-    const std::string bytes = run("import -window " + window_ + " -depth 8 rgb:- 2>/dev/null");
-    if (picture.w <= 0 || bytes.size() != static_cast<size_t>(picture.w) * picture.h * 3) {
-        return Picture{};
-    }
-    picture.rgb.resize(static_cast<size_t>(picture.w) * picture.h);
-    for (size_t i = 0; i < picture.rgb.size(); ++i) {
-        const auto byte = [&](size_t k) { return static_cast<uint8_t>(bytes[3 * i + k]); };
+    picture.rgb.resize(pixels);
+    for (size_t i = 0; i < pixels; ++i) {
+        const auto byte = [&](size_t k) { return static_cast<uint8_t>(ppm[header + 3 * i + k]); };
         picture.rgb[i] = rgb(byte(0), byte(1), byte(2));
     }
     return picture;
@@ -170,22 +167,38 @@ int Game::wait(double seconds) {
     return -1;
 }
 
+int Game::quit(double seconds) {
+    keyDown("Escape");
+    return wait(seconds);
+}
+
+// The number the preload wrote into the file, 0 before it has written one.
+static long readNumber(const std::string& path) {
+    std::ifstream in(path);
+    long number = 0;
+    in >> number;
+    return number;
+}
+
 long Game::gamesEnded() const {
-    std::ifstream in(gamesFile_);
-    long games = 0;
-    in >> games;
-    return games;
+    return readNumber(gamesFile_);
 }
 
 long Game::tickPeriod() const {
-    std::ifstream in(errorFile_ + ".tick");
-    long period = 0;
-    in >> period;
-    return period;
+    return readNumber(errorFile_ + ".tick");
 }
 
+// As Linux reports it; -1 when it cannot be read.
 long Game::residentKiB() const {
-    return ::residentKiB(std::to_string(pid_));
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+    std::string field;
+    long kib = -1;
+    while (in >> field) {
+        if (field == "VmRSS:") {
+            in >> kib;
+        }
+    }
+    return kib;
 }
 
 void Game::signal(int number) const {
@@ -226,21 +239,4 @@ Picture firstRoomFrame() {
     }
     destroy_bitmap(bmp);
     return picture;
-}
-
-std::vector<std::pair<int, int>> labelPixels(int level) {
-    startLibrary();
-    BITMAP* label = create_bitmap(100, 12);
-    clear_to_color(label, 0);
-    textprintf_ex(label, font, 1, 1, makecol(255, 255, 255), -1, "Level: %d", level);
-    std::vector<std::pair<int, int>> set;
-    for (int y = 0; y < label->h; ++y) {
-        for (int x = 0; x < label->w; ++x) {
-            if (getpixel(label, x, y) != 0) {
-                set.emplace_back(x, y);
-            }
-        }
-    }
-    destroy_bitmap(label);
-    return set;
 }

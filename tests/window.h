@@ -45,10 +45,11 @@ class Game {
     void keyUp(const std::string& keys) const;
     // The exit status, or -1 if the game is still running after `seconds`.
     int wait(double seconds);
-    std::string errors() const;  // all it printed
+    int quit(double seconds = 5);  // presses Escape, then waits as above
+    std::string errors() const;    // all it printed
     long gamesEnded() const;
-    long tickPeriod() const;  // what the game asked its tick's period to be
-    long residentKiB() const;
+    long tickPeriod() const;   // what the game asked its tick's period to be
+    long residentKiB() const;  // in KiB
     void signal(int number) const;
 
   private:
@@ -60,8 +61,7 @@ class Game {
     std::string gamesFile_;
 };
 
-// "Level: N" as the library's font writes it at (1, 1): the pixels it sets.
-std::vector<std::pair<int, int>> labelPixels(int level);
-
 // Runs a shell command and returns what it printed.
 std::string run(const std::string& command);
+
+void pause(double seconds);
