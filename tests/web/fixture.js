@@ -10,7 +10,7 @@ const crypto = require('crypto'), fs = require('fs'), http = require('http'), ne
 const os = require('os'), path = require('path');
 const puppeteer = require('puppeteer-core');
 
-const GREY = '100,99,100', FLOOR = '10,10,10', WHITE = '255,255,255', DISC = '55,55,55', BLACK = '0,0,0';
+const GREY = '100,99,100', FLOOR = '10,10,10', WHITE = '255,255,255', DISC = '55,55,55', BLACK = '0,0,0', MONSTER = '64,64,64';
 const CLOCK = 1790000004000;  // ms: its first room has 298 pixels of floor right of the centre
 const STATUS = "document.getElementById('status').textContent";
 const sleep = ms => new Promise(done => setTimeout(done, ms));
@@ -53,12 +53,13 @@ function discCentre() {  // where the centre of the player's disc is on the canv
 // {'/': dir}), a file's .br or .gz twin where the browser takes that encoding, an ETag
 // answered with 304, the headers given (Cache-Control: no-cache unless given: nothing
 // served from the HTTP cache without asking) and the test's script in each page, with
-// server.script after it (for a bench's own counters). While
-// offline, it answers nothing but that script. Counts the bytes it sends.
+// server.script after it (for a bench's own counters). While offline, it answers nothing
+// but that script. Counts the bytes it sends. What a scenario starts beside it, servers,
+// browsers and folders, made by its serve, open and folder, is gone once it is closed.
 async function serve(mounts, headers = {}) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
                  '.png': 'image/png', '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
-  const server = {clock: CLOCK, script: '', offline: false, sent: 0, requests: []};
+  const server = {clock: CLOCK, script: '', offline: false, sent: 0}, owned = [];
   const http_ = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
     if (url.pathname === '/test.js') {
@@ -75,7 +76,6 @@ async function serve(mounts, headers = {}) {
     const body = encoding ? fs.readFileSync(`${file}.${encoding.slice(0, 2)}`) : served(file);
     const etag = `"${crypto.createHash('sha256').update(body).digest('hex').slice(0, 16)}"`;
     const status = request.headers['if-none-match'] === etag ? 304 : 200;
-    server.requests.push({path: url.pathname, status, bytes: status === 200 ? body.length : 0});
     server.sent += status === 200 ? body.length : 0;
     response.writeHead(status, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
                                 'Cache-Control': 'no-cache', ...(encoding && {'Content-Encoding': encoding}),
@@ -84,7 +84,18 @@ async function serve(mounts, headers = {}) {
   });
   await new Promise(ready => http_.listen(0, '127.0.0.1', ready));
   server.url = `http://127.0.0.1:${http_.address().port}`;
-  server.close = () => { http_.closeAllConnections(); http_.close(); };
+  server.serve = (...how) => serve(...how).then(other => (owned.push(other), other));
+  server.open = (...how) => open(...how).then(b => (owned.push(b), b));
+  server.folder = () => {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'cavedot-'));
+    owned.push({close: () => fs.rmSync(folder, {recursive: true})});
+    return folder;
+  };
+  server.close = async () => {
+    for (const other of owned.reverse()) await Promise.resolve(other.close()).catch(() => {});  // the last made first
+    http_.closeAllConnections();
+    http_.close();
+  };
   return server;
 }
 
@@ -142,9 +153,13 @@ const LEVEL_1 = new Picture(fs.readFileSync(path.join(__dirname, '..', 'level1.p
 
 const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
 
-// Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer.
-async function puppeteerEngine(name, options) {
-  const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...options});
+// Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer. Firefox's
+// touch screen, coarse pointers only, is a setting of the browser from its start.
+async function puppeteerEngine(name, touch, flags) {
+  const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...name === 'chromium'
+    ? {executablePath: '/usr/bin/chromium', args: [...CHROMIUM_FLAGS, ...flags]}
+    : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
+       extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}});
   const pid = browser.process().pid;
   const page = (await browser.pages())[0], logged = [];
   page.on('console', m => m.type() === 'error' && logged.push(m.text()));
@@ -153,7 +168,7 @@ async function puppeteerEngine(name, options) {
   let fingers = {};  // Firefox's touches, by finger
   return {
     name, cdp, logged, pid,
-    size: (width, height, ratio = 1, touch = false) =>
+    emulate: (width, height, ratio = 1, touch = false) =>
       page.setViewport({width, height, deviceScaleFactor: ratio, isMobile: touch, hasTouch: touch}),
     open: url => page.goto(url, {waitUntil: 'load'}),
     reload: () => page.reload({waitUntil: 'load'}),
@@ -179,7 +194,7 @@ async function puppeteerEngine(name, options) {
 const VK = {ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Escape: 27, Enter: 13};
 
 // WebKitGTK on the X display, through its WebKitWebDriver, spoken to in WebDriver's JSON:
-// keys by WebDriver's values for them, touch as a pointer of that type.
+// keys by WebDriver's values for them; no touch, which its driver does not emulate.
 async function webkit() {
   const port = await new Promise(got => { const s = net.createServer().listen(0, () => { const {port} = s.address(); s.close(() => got(port)); }); });
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], {stdio: 'ignore'});
@@ -195,25 +210,15 @@ async function webkit() {
     `const done = arguments[0]; Promise.resolve((${js})).then(v => done([v]), e => done({error: String(e)}));`})
     .then(got => Array.isArray(got) ? got[0] : check(false, `${js.slice(0, 80)}: ${got.error}`));
   const act = (type, actions, parameters) => call('/actions', {actions: [{type, id: type, parameters, actions}]});
-  let fingers = {};
   return {
     name: 'webkit', logged: [],
-    size: (width, height) => call('/window/rect', {width, height}),
+    emulate: (width, height) => call('/window/rect', {width, height}),
     open: url => call('/url', {url}),
     reload: () => call('/refresh', {}),
     eval: run,
     key: (down, code) => webdriverKey(code) && act('key', [{type: down ? 'keyDown' : 'keyUp', value: webdriverKey(code)}]),
     click: (x, y) => act('pointer', [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
                                      {type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}], {pointerType: 'mouse'}),
-    touch: async (kind, down) => {
-      for (const id of new Set([...Object.keys(fingers), ...Object.keys(down)])) {
-        const [x, y] = down[id] || [];
-        const steps = id in down ? [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
-                                    ...(id in fingers ? [] : [{type: 'pointerDown', button: 0}])] : [{type: 'pointerUp', button: 0}];
-        await call('/actions', {actions: [{type: 'pointer', id: `finger${id}`, parameters: {pointerType: 'touch'}, actions: steps}]});
-      }
-      fingers = {...down};
-    },
     screenshot: ({x, y, width, height}) => call('/screenshot', undefined, 'GET').then(png => execFileSync('convert',  // its
       ['png:-', '-crop', `${width}x${height}+${x}+${y}`, '+repage', 'png:-'], {input: Buffer.from(png, 'base64')})),  // own are off
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
@@ -230,26 +235,19 @@ const WEBDRIVER_KEYS = Object.fromEntries(`Backspace Tab . . Enter ShiftLeft Con
      ['Semicolon', ';'], ['Quote', "'"], ['Backslash', '\\'], ['Comma', ','], ['Period', '.'], ['Slash', '/']]));
 const webdriverKey = code => WEBDRIVER_KEYS[code] || (/^(Key|Digit).$/.test(code) ? code.slice(-1).toLowerCase() : undefined);
 
-// Each engine: how to start it, and the scenarios it cannot be driven for, with why.
-const ENGINES = {
-  chromium: {start: (touch, flags = []) => puppeteerEngine('chromium', {executablePath: '/usr/bin/chromium',
-    args: [...CHROMIUM_FLAGS, ...flags]}), cannot: {}},
-  // Firefox's touch screen, coarse pointers only, is a setting of the browser from its start.
-  firefox: {start: touch => puppeteerEngine('firefox', {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
-    extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}), cannot: {}},
-  webkit: {start: webkit, cannot: {
-    touch: 'WebKitWebDriver emulates no touch screen', turned: 'WebKitWebDriver emulates no phone',
-    bytes: 'the HTTP cache of a WebKitWebDriver session answers no revalidation: its worker fetches every file again',
-    'screen-4k': 'WebKitWebDriver\'s pictures of a 4K window are not the screen\'s pixels on every release (Debian 13)'}},
-};
+// Each engine, and the scenarios it cannot be driven for, with why.
+const ENGINES = {chromium: {cannot: {}}, firefox: {cannot: {}}, webkit: {cannot: {
+  touch: 'WebKitWebDriver emulates no touch screen', turned: 'WebKitWebDriver emulates no phone',
+  bytes: 'the HTTP cache of a WebKitWebDriver session answers no revalidation: its worker fetches every file again',
+  'screen-4k': 'WebKitWebDriver\'s pictures of a 4K window are not the screen\'s pixels on every release (Debian 13)'}}};
 
 // A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not
 // where that is set at the start, with Chromium's flags given too, with the checks'
 // common reads. Its errors: what the page and the browser have logged as errors.
 async function open(engine, touch = false, flags = []) {
-  const b = await ENGINES[engine].start(touch, flags);
+  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags));
   const seen = [];  // errors of pages left
-  await b.size(1024, 768);
+  await b.emulate(1024, 768);
   Object.assign(b, {
     go: async url => { await b.errors(); await b.open(url); },
     again: async () => { await b.errors(); await b.reload(); },
@@ -257,7 +255,6 @@ async function open(engine, touch = false, flags = []) {
       seen.push(...await b.eval('window.errors ? errors.splice(0) : []').catch(() => []));
       return [...seen, ...b.logged];
     },
-    emulate: async (width, height, ratio, touch) => { await b.size(width, height, ratio, touch); },
     rect: id => b.eval(`(r => [r.x, r.y, r.width, r.height])(document.getElementById('${id}').getBoundingClientRect())`),
     centre: id => b.rect(id).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
     press: async id => { const [x, y] = await b.centre(id); await b.click(x, y); },
@@ -271,6 +268,8 @@ async function open(engine, touch = false, flags = []) {
     // at which the game woke for that frame: it has drawn just before, in its own callback.
     disc: () => b.eval('new Promise(done => rawFrame(() => done([woke, ...discCentre()])))'),
     status: () => b.eval(STATUS),
+    ready: async () => check(await b.eval('Promise.race([navigator.serviceWorker.ready, new Promise(r => setTimeout(r, 10000))])' +
+                                          '.then(r => !!r)'), 'the page has no service worker ready after 10 s'),
   });
   return b;
 }
@@ -345,5 +344,5 @@ async function nudge(b, how, press, release, released) {
   return [after[1] - before[1], after[2] - before[2]];
 }
 
-module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, WHITE, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
+module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, MONSTER, WHITE, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
                   pace, serve, served, sha256, sleep, still, waitFor};
