@@ -42,7 +42,7 @@ addEventListener('unhandledrejection', e => errors.push(String(e.reason)));
 addEventListener('securitypolicyviolation', e => errors.push('refused by the policy: ' + e.violatedDirective));
 console.error = (...words) => { errors.push(words.join(' ')); consoleError(...words); };
 addEventListener('message', e => e.data === 'state' && e.source.postMessage({errors, status: document.getElementById('status').textContent,
-  ended: !again.hidden, hold: !document.getElementById('hold-escape').hidden, disc: discCentre()}, '*'));
+  hold: !document.getElementById('hold-escape').hidden, disc: discCentre()}, '*'));
 function discCentre() {  // where the centre of the player's disc is on the canvas
   const rgba = canvas.getContext('2d').getImageData(0, 0, 640, 480).data; let n = 0, x = 0, y = 0;
   for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 1] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
@@ -74,7 +74,7 @@ async function serve(mounts, headers = {}) {
     const accepted = request.headers['accept-encoding'] || '';
     const encoding = rewritten(file) ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
     const body = encoding ? fs.readFileSync(`${file}.${encoding.slice(0, 2)}`) : served(file);
-    const etag = `"${crypto.createHash('sha256').update(body).digest('hex').slice(0, 16)}"`;
+    const etag = `"${sha256(body).slice(0, 16)}"`;
     const status = request.headers['if-none-match'] === etag ? 304 : 200;
     server.sent += status === 200 ? body.length : 0;
     response.writeHead(status, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
@@ -87,7 +87,7 @@ async function serve(mounts, headers = {}) {
   server.serve = (...how) => serve(...how).then(other => (owned.push(other), other));
   server.open = (...how) => open(...how).then(b => (owned.push(b), b));
   server.folder = () => {
-    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'cavedot-'));
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-'));
     owned.push({close: () => fs.rmSync(folder, {recursive: true})});
     return folder;
   };
@@ -104,15 +104,11 @@ async function serve(mounts, headers = {}) {
 const sha256 = bytes => crypto.createHash('sha256').update(bytes).digest('hex');
 const rewritten = file => file.endsWith('.html') || path.basename(file) === 'service-worker.js';
 function served(file) {
-  if (file.endsWith('.html')) {
-    return Buffer.from(fs.readFileSync(file, 'utf8').replace('<head>', '<head><script src="/test.js"></script>'));
-  }
+  const text = () => fs.readFileSync(file, 'utf8'), folder = path.dirname(file);
+  if (file.endsWith('.html')) return Buffer.from(text().replace('<head>', '<head><script src="/test.js"></script>'));
   if (!rewritten(file)) return fs.readFileSync(file);
-  let body = fs.readFileSync(file, 'utf8');
-  for (const page of fs.readdirSync(path.dirname(file)).filter(f => f.endsWith('.html')).map(f => path.join(path.dirname(file), f))) {
-    body = body.replace(sha256(fs.readFileSync(page)), sha256(served(page)));
-  }
-  return Buffer.from(body);
+  const pages = fs.readdirSync(folder).filter(f => f.endsWith('.html')).map(f => path.join(folder, f));
+  return Buffer.from(pages.reduce((body, page) => body.replace(sha256(fs.readFileSync(page)), sha256(served(page))), text()));
 }
 
 // The screen's pixels in a PNG, read as the game's: scale is the screen's pixels per game pixel.
@@ -126,10 +122,11 @@ class Picture {
     const i = 3 * (Math.floor((y + 0.5) * this.scale) * this.w + Math.floor((x + 0.5) * this.scale));
     return `${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`;
   }
+  box(x, y, width, height) {  // the game's pixels in a box, row by row
+    return Array.from({length: width * height}, (_, i) => this.at(x + i % width, y + Math.floor(i / width)));
+  }
   game() {  // the game's 640x480 pixels
-    const all = [];
-    for (let y = 0; y < 480; y++) for (let x = 0; x < 640; x++) all.push(this.at(x, y));
-    return all.join(' ');
+    return this.box(0, 0, 640, 480).join(' ');
   }
   colours() {
     const seen = new Set();
@@ -137,13 +134,10 @@ class Picture {
     return seen;
   }
   label() {  // "Level: 1" in the library's font: which pixels of its box are white
-    let bits = '';
-    for (let y = 1; y < 9; y++) for (let x = 1; x < 65; x++) bits += this.at(x, y) === WHITE ? 1 : 0;
-    return bits;
+    return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join('');
   }
   promptLine(x, y, chars) {  // its 8-pixel-high box is black and white only
-    const box = new Set();
-    for (let j = y; j < y + 8; j++) for (let i = x; i < x + 8 * chars; i++) box.add(this.at(i, j));
+    const box = new Set(this.box(x, y, 8 * chars, 8));
     return box.has(BLACK) && box.has(WHITE) && box.size === 2;
   }
 }
@@ -281,10 +275,8 @@ async function firstFrame(b, where, same) {
   const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight)(canvas.getBoundingClientRect())
     && scrollX + scrollY == 0 && document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth`;
   const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(), p => p && p.label() === LEVEL_1, 20);
-  if (!first) {
-    check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas is at ${
-      await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
-  }
+  if (!first) check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas is at ${
+    await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
   const strays = [...first.colours()].filter(c => ![GREY, FLOOR, WHITE, DISC].includes(c));
   check(!strays.length, `${where}: the first frame shows ${strays.slice(0, 5).join(' ')}, none of the frame's colours`);
   check(first.at(319, 239) === DISC, `${where}: no disc at the centre: ${first.at(319, 239)}`);
@@ -333,15 +325,18 @@ async function pace(b, how, way, reach, press, release) {
   check(await still(b), `the disc goes on moving once ${how} ${way} has stopped`);
 }
 
-// Pressed, the disc moves 5 pixels or more on an axis: gives how far on each; released, it stops.
-async function nudge(b, how, press, release, released) {
+// Pressed, the disc moves 5 pixels or more on an axis, the way given if any ([dx, dy]: -1, 0
+// or 1 on each); released, it stops. Gives how far it moved on each axis.
+async function nudge(b, how, press, release, released, way) {
   const before = await b.disc();
   await press();
   const after = check(await waitFor(b.disc, g => Math.abs(g[1] - before[1]) > 4 || Math.abs(g[2] - before[2]) > 4),
                       `the disc does not move while ${how}`);
   await release();
   check(await still(b), `the disc goes on moving after ${how}, once ${released}`);
-  return [after[1] - before[1], after[2] - before[2]];
+  const moved = [after[1] - before[1], after[2] - before[2]];
+  check(!way || moved.every((d, i) => Math.sign(d) === way[i]), `${how}, the disc moves by ${moved}`);
+  return moved;
 }
 
 module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, MONSTER, WHITE, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
