@@ -1,14 +1,12 @@
-// The web game in a browser, for tests/web-test, bench/web-bench and tools/web-screenshots:
-// serve() is the one test server; open() starts a browser of an engine (Chromium and
-// Firefox by puppeteer-core, WebKitGTK by its WebKitWebDriver) on a fresh profile, as one
-// small interface; Picture reads what the screen shows of the canvas as the game's pixels;
-// firstFrame() and pace() are the checks every scenario shares. A check that fails throws
-// a Failure, which says what was wrong.
+// The web game in a browser, for tests/web-test, bench/web-bench and tools/web-screenshots: serve() is the one test
+// server; open() starts a browser of an engine (Chromium and Firefox by puppeteer-core, WebKitGTK by its
+// WebKitWebDriver) on a fresh profile, as one small interface; Picture reads what the screen shows of the canvas as
+// the game's pixels; firstFrame() and pace() are the checks every scenario shares. A check that fails throws a
+// Failure, which says what was wrong.
 'use strict';
 const {execFileSync, spawn} = require('child_process');
 const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
-const os = require('os'), path = require('path');
-const puppeteer = require('puppeteer-core');
+const os = require('os'), path = require('path'), puppeteer = require('puppeteer-core');
 
 const GREY = '100,99,100', FLOOR = '10,10,10', WHITE = '255,255,255', DISC = '55,55,55', BLACK = '0,0,0', MONSTER = '64,64,64';
 const CLOCK = 1790000004000;  // ms: its first room has 298 pixels of floor right of the centre
@@ -26,12 +24,10 @@ async function waitFor(read, until = Boolean, seconds = 10) {
   }
 }
 
-// Given to every page before its own scripts, from the server (so in every engine, and
-// under a policy that allows only the page's origin): the clock pinned, so that the
-// first room is known; when the page's animation-frame callbacks start (the game's
-// timer reads the clock then); each run's Module, createCavedot's argument, kept as
-// `running`; every error the page meets, kept in `errors`; and in a frame, what the
-// test asks of it by a message.
+// Given to every page before its own scripts, from the server (so in every engine, and under a policy that allows
+// only the page's origin): the clock pinned, so that the first room is known; when the page's animation-frame
+// callbacks start (the game's timer reads the clock then); each run's Module, createCavedot's argument, kept as
+// `running`; every error the page meets, kept in `errors`; and in a frame, what the test asks of it by a message.
 const testScript = clock => `Date.now = () => ${clock};
 var woke = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
 requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
@@ -49,27 +45,22 @@ function discCentre() {  // where the centre of the player's disc is on the canv
   return [x / n + 1, y / n + 1];
 }`;
 
-// Serves folders on this machine as a web server should: each at its path (mounts:
-// {'/': dir}), a file's .br or .gz twin where the browser takes that encoding, an ETag
-// answered with 304, the headers given (Cache-Control: no-cache unless given: nothing
-// served from the HTTP cache without asking) and the test's script in each page, with
-// server.script after it (for a bench's own counters). While offline, it answers nothing
-// but that script. Counts the bytes it sends. What a scenario starts beside it, servers,
-// browsers and folders, made by its serve, open and folder, is gone once it is closed.
+// Serves folders on this machine as a web server should: each at its path (mounts: {'/': dir}), a file's .br or .gz
+// twin where the browser takes that encoding, an ETag answered with 304, the headers given (Cache-Control: no-cache
+// unless given: nothing served from the HTTP cache without asking) and the test's script in each page, with
+// server.script after it (for a bench's own counters). While offline, it answers nothing but that script. Counts the
+// bytes it sends. The servers, browsers and folders a scenario makes by its serve, open and folder go when it closes.
 async function serve(mounts, headers = {}) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
                  '.png': 'image/png', '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
   const server = {clock: CLOCK, script: '', offline: false, sent: 0}, owned = [];
   const http_ = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
-    if (url.pathname === '/test.js') {
-      return response.writeHead(200, {'Content-Type': types['.js'], 'Cache-Control': 'no-store'})
-        .end(testScript(server.clock) + server.script);
-    }
+    if (url.pathname === '/test.js') return response.writeHead(200, {'Content-Type': types['.js'], 'Cache-Control': 'no-store'})
+      .end(testScript(server.clock) + server.script);
     if (server.offline) return request.socket.destroy();
     const mount = Object.keys(mounts).filter(m => url.pathname.startsWith(m)).sort((a, b) => b.length - a.length)[0];
-    let file = mount && path.join(mounts[mount], url.pathname.slice(mount.length));
-    if (file && url.pathname.endsWith('/')) file = path.join(file, 'index.html');
+    const file = mount && path.join(mounts[mount], url.pathname.slice(mount.length), url.pathname.endsWith('/') ? 'index.html' : '');
     if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) return response.writeHead(404).end();
     const accepted = request.headers['accept-encoding'] || '';
     const encoding = rewritten(file) ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
@@ -99,8 +90,8 @@ async function serve(mounts, headers = {}) {
   return server;
 }
 
-// A file as the server sends it: a page with the test's script first in its head, and
-// so a service worker that names the pages of its folder by the bytes sent.
+// A file as the server sends it: a page with the test's script first in its head, and so a service worker that names
+// the pages of its folder by the bytes sent.
 const sha256 = bytes => crypto.createHash('sha256').update(bytes).digest('hex');
 const rewritten = file => file.endsWith('.html') || path.basename(file) === 'service-worker.js';
 function served(file) {
@@ -147,19 +138,18 @@ const LEVEL_1 = new Picture(fs.readFileSync(path.join(__dirname, '..', 'level1.p
 
 const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
 
-// Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer. Firefox's
-// touch screen, coarse pointers only, is a setting of the browser from its start.
+// Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer. Firefox's touch screen, coarse
+// pointers only, is a setting of the browser from its start.
 async function puppeteerEngine(name, touch, flags) {
   const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...name === 'chromium'
     ? {executablePath: '/usr/bin/chromium', args: [...CHROMIUM_FLAGS, ...flags]}
     : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
        extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}});
-  const pid = browser.process().pid;
-  const page = (await browser.pages())[0], logged = [];
+  const page = (await browser.pages())[0], logged = [], pid = browser.process().pid;
   page.on('console', m => m.type() === 'error' && logged.push(m.text()));
   page.on('pageerror', e => logged.push(String(e)));
   const cdp = name === 'chromium' ? await page.createCDPSession() : null;
-  let fingers = {};  // Firefox's touches, by finger
+  const fingers = {};
   return {
     name, cdp, logged, pid,
     emulate: (width, height, ratio = 1, touch = false) =>
@@ -172,11 +162,9 @@ async function puppeteerEngine(name, touch, flags) {
       : webdriverKey(code) && page.keyboard[down ? 'down' : 'up'](webdriverKey(code)),
     click: (x, y) => page.mouse.click(x, y),
     touch: async (kind, down) => {  // down: {finger: [x, y]}, those on the screen after this step
-      if (cdp) {
-        return cdp.send('Input.dispatchTouchEvent', {type: kind,
-          touchPoints: Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}))});
-      }
-      for (const [id, [x, y]] of Object.entries(down)) {
+      if (cdp) return cdp.send('Input.dispatchTouchEvent', {type: kind,
+                                  touchPoints: Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}))});
+      for (const [id, [x, y]] of Object.entries(down)) {  // Firefox's: each finger held, moved or lifted by its own handle
         fingers[id] = await (fingers[id] ? fingers[id].move(x, y).then(() => fingers[id]) : page.touchscreen.touchStart(x, y));
       }
       for (const id of Object.keys(fingers).filter(id => !(id in down))) await fingers[id].end(), delete fingers[id];
@@ -187,8 +175,8 @@ async function puppeteerEngine(name, touch, flags) {
 }
 const VK = {ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Escape: 27, Enter: 13};
 
-// WebKitGTK on the X display, through its WebKitWebDriver, spoken to in WebDriver's JSON:
-// keys by WebDriver's values for them; no touch, which its driver does not emulate.
+// WebKitGTK on the X display, through its WebKitWebDriver, spoken to in WebDriver's JSON: keys by WebDriver's values
+// for them; no touch, which its driver does not emulate.
 async function webkit() {
   const port = await new Promise(got => { const s = net.createServer().listen(0, () => { const {port} = s.address(); s.close(() => got(port)); }); });
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], {stdio: 'ignore'});
@@ -218,8 +206,8 @@ async function webkit() {
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
   };
 }
-// A key by its code as WebDriver's value for it; none for those it has no value for, nor
-// for AltRight, which WebKitWebDriver never answers.
+// A key by its code as WebDriver's value for it; none for those it has no value for, nor for AltRight, which
+// WebKitWebDriver never answers.
 const WEBDRIVER_KEYS = Object.fromEntries(`Backspace Tab . . Enter ShiftLeft ControlLeft AltLeft Pause Escape Space PageUp
   PageDown End Home ArrowLeft ArrowUp ArrowRight ArrowDown Insert Delete . . NumpadEqual Numpad0 Numpad1 Numpad2 Numpad3 Numpad4
   Numpad5 Numpad6 Numpad7 Numpad8 Numpad9 NumpadMultiply NumpadAdd . NumpadSubtract NumpadDecimal NumpadDivide`.split(/\s+/)
@@ -235,9 +223,8 @@ const ENGINES = {chromium: {cannot: {}}, firefox: {cannot: {}}, webkit: {cannot:
   bytes: 'the HTTP cache of a WebKitWebDriver session answers no revalidation: its worker fetches every file again',
   'screen-4k': 'WebKitWebDriver\'s pictures of a 4K window are not the screen\'s pixels on every release (Debian 13)'}}};
 
-// A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not
-// where that is set at the start, with Chromium's flags given too, with the checks'
-// common reads. Its errors: what the page and the browser have logged as errors.
+// A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not where that is set at the
+// start, Chromium's flags given too, with the checks' common reads; errors(): what its pages and it have logged.
 async function open(engine, touch = false, flags = []) {
   const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags));
   const seen = [];  // errors of pages left
@@ -258,25 +245,24 @@ async function open(engine, touch = false, flags = []) {
       const [x, y, width, height] = await b.rect('canvas');
       return new Picture(await b.screenshot({x, y, width, height}));
     },
-    // Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms
-    // at which the game woke for that frame: it has drawn just before, in its own callback.
+    // Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms at which the game woke for
+    // that frame: it has drawn just before, in its own callback.
     disc: () => b.eval('new Promise(done => rawFrame(() => done([woke, ...discCentre()])))'),
     status: () => b.eval(STATUS),
-    ready: async () => check(await b.eval('Promise.race([navigator.serviceWorker.ready, new Promise(r => setTimeout(r, 10000))])' +
-                                          '.then(r => !!r)'), 'the page has no service worker ready after 10 s'),
+    ready: async () => check(await b.eval(`Promise.race([navigator.serviceWorker.ready.then(() => true),
+      new Promise(r => setTimeout(r, 10000))])`), 'the page has no service worker ready after 10 s'),
   });
   return b;
 }
 
-// A first frame in full view on a page with nothing to scroll: only the frame's colours on
-// the screen, the disc at the centre and "Level: 1"; pixel for pixel the frame same, when
-// given, the first at the same clock. Gives the frame.
+// A first frame in full view on a page with nothing to scroll: only the frame's colours on the screen, the disc at
+// the centre and "Level: 1"; pixel for pixel the frame same, when given, the first at the same clock. Gives it.
 async function firstFrame(b, where, same) {
   const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight)(canvas.getBoundingClientRect())
     && scrollX + scrollY == 0 && document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth`;
   const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(), p => p && p.label() === LEVEL_1, 20);
-  if (!first) check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas is at ${
-    await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
+  if (!first) check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas ` +
+    `is at ${await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
   const strays = [...first.colours()].filter(c => ![GREY, FLOOR, WHITE, DISC].includes(c));
   check(!strays.length, `${where}: the first frame shows ${strays.slice(0, 5).join(' ')}, none of the frame's colours`);
   check(first.at(319, 239) === DISC, `${where}: no disc at the centre: ${first.at(319, 239)}`);
@@ -286,8 +272,8 @@ async function firstFrame(b, where, same) {
 
 const WAYS = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]};
 
-// The way among those given of the longest stretch of floor from the centre, past the
-// disc, so that no wall or exit stops it, and its length.
+// The way among those given of the longest stretch of floor from the centre, past the disc, so that no wall or exit
+// stops it, and its length.
 function openWay(first, ways = Object.keys(WAYS)) {
   const ahead = ([dx, dy], n = 8) => {
     while (first.at(320 + n * dx, 240 + n * dy) === FLOOR && Math.abs(n * (dx || dy)) < 240) n++;
@@ -307,9 +293,8 @@ async function still(b) {
   return (await b.disc()).slice(1).join() === was;
 }
 
-// While the way is held (press), the disc moves a pixel a tick, 140 pixels a second, for
-// 1 s or half way to the wall (reach pixels from the centre), which leaves a slow browser
-// time to look before the wall; let go (release), it stops.
+// While the way is held (press), the disc moves a pixel a tick, 140 pixels a second, for 1 s or half way to the wall
+// (reach pixels from the centre), which leaves a slow browser time to look before it; let go (release), it stops.
 async function pace(b, how, way, reach, press, release) {
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
   await press();
@@ -325,8 +310,8 @@ async function pace(b, how, way, reach, press, release) {
   check(await still(b), `the disc goes on moving once ${how} ${way} has stopped`);
 }
 
-// Pressed, the disc moves 5 pixels or more on an axis, the way given if any ([dx, dy]: -1, 0
-// or 1 on each); released, it stops. Gives how far it moved on each axis.
+// Pressed, the disc moves 5 pixels or more on an axis, the way given if any ([dx, dy]: -1, 0 or 1 on each); released,
+// it stops. Gives how far it moved on each axis.
 async function nudge(b, how, press, release, released, way) {
   const before = await b.disc();
   await press();
@@ -339,5 +324,5 @@ async function nudge(b, how, press, release, released, way) {
   return moved;
 }
 
-module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, MONSTER, WHITE, Picture, STATUS, WAYS, check, firstFrame, nudge, open, openWay,
-                  pace, serve, served, sha256, sleep, still, waitFor};
+module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, MONSTER, WHITE, Picture, STATUS, WAYS, check, firstFrame,
+                  nudge, open, openWay, pace, serve, served, sha256, sleep, still, waitFor};
