@@ -116,17 +116,13 @@ class Picture {
   box(x, y, width, height) {  // the game's pixels in a box, row by row
     return Array.from({length: width * height}, (_, i) => this.at(x + i % width, y + Math.floor(i / width)));
   }
-  game() {  // the game's 640x480 pixels
-    return this.box(0, 0, 640, 480).join(' ');
-  }
+  game() { return this.box(0, 0, 640, 480).join(' '); }  // the game's 640x480 pixels
   colours() {
     const seen = new Set();
     for (let i = 0; i < this.rgb.length; i += 3) seen.add(`${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`);
     return seen;
   }
-  label() {  // "Level: 1" in the library's font: which pixels of its box are white
-    return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join('');
-  }
+  label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1": which pixels are white
   promptLine(x, y, chars) {  // its 8-pixel-high box is black and white only
     const box = new Set(this.box(x, y, 8 * chars, 8));
     return box.has(BLACK) && box.has(WHITE) && box.size === 2;
@@ -188,16 +184,15 @@ async function webkit() {
     session = await call('', {capabilities: {alwaysMatch: {browserName: 'MiniBrowser'}}})
       .then(made => '/' + made.sessionId, e => tries < 100 ? sleep(100).then(() => '') : (driver.kill(), Promise.reject(e)));
   }
-  const run = js => call('/execute/async', {args: [], script:
-    `const done = arguments[0]; Promise.resolve((${js})).then(v => done([v]), e => done({error: String(e)}));`})
-    .then(got => Array.isArray(got) ? got[0] : check(false, `${js.slice(0, 80)}: ${got.error}`));
   const act = (type, actions, parameters) => call('/actions', {actions: [{type, id: type, parameters, actions}]});
   return {
     name: 'webkit', logged: [],
     emulate: (width, height) => call('/window/rect', {width, height}),
     open: url => call('/url', {url}),
     reload: () => call('/refresh', {}),
-    eval: run,
+    eval: js => call('/execute/async', {args: [], script:
+      `const done = arguments[0]; Promise.resolve((${js})).then(v => done([v]), e => done({error: String(e)}));`})
+      .then(got => Array.isArray(got) ? got[0] : check(false, `${js.slice(0, 80)}: ${got.error}`)),
     key: (down, code) => webdriverKey(code) && act('key', [{type: down ? 'keyDown' : 'keyUp', value: webdriverKey(code)}]),
     click: (x, y) => act('pointer', [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
                                      {type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}], {pointerType: 'mouse'}),
@@ -241,10 +236,8 @@ async function open(engine, touch = false, flags = []) {
     press: async id => { const [x, y] = await b.centre(id); await b.click(x, y); },
     keys: async (down, ...codes) => { for (const code of codes) await b.key(down, code); },
     tap: async (...codes) => { for (const code of codes) await b.key(true, code), await b.key(false, code); },
-    grab: async () => {  // the canvas as the screen shows it
-      const [x, y, width, height] = await b.rect('canvas');
-      return new Picture(await b.screenshot({x, y, width, height}));
-    },
+    // The canvas as the screen shows it.
+    grab: () => b.rect('canvas').then(([x, y, width, height]) => b.screenshot({x, y, width, height})).then(png => new Picture(png)),
     // Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms at which the game woke for
     // that frame: it has drawn just before, in its own callback.
     disc: () => b.eval('new Promise(done => rawFrame(() => done([woke, ...discCentre()])))'),
@@ -279,18 +272,16 @@ function openWay(first, ways = Object.keys(WAYS)) {
     while (first.at(320 + n * dx, 240 + n * dy) === FLOOR && Math.abs(n * (dx || dy)) < 240) n++;
     return n - 1;
   };
-  const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a);
-  const reach = ahead(WAYS[way]);
+  const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a), reach = ahead(WAYS[way]);
   check(reach >= 200, `only ${reach} pixels of floor from the centre: choose another clock for this room`);
   return [way, reach];
 }
 
 // The disc stands still once what was under way has been drawn.
 async function still(b) {
-  await sleep(200);
-  const was = (await b.disc()).slice(1).join();
-  await sleep(300);
-  return (await b.disc()).slice(1).join() === was;
+  const at = () => b.disc().then(d => d.slice(1).join());
+  const was = await sleep(200).then(at);
+  return await sleep(300).then(at) === was;
 }
 
 // While the way is held (press), the disc moves a pixel a tick, 140 pixels a second, for 1 s or half way to the wall
