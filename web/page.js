@@ -203,10 +203,24 @@ contrast.addEventListener('click', () => {
 systemContrast.addEventListener('change', showContrast);
 showContrast();
 
-// A run of the program: a fresh instance of it, as a desktop would launch it
-// again, on the same canvas. The compiled code is fetched once and kept (its
-// fetch began with the page's, by index.html's preload).
+// The game's compiled code, fetched once and kept. Its fetch began with the
+// page's (index.html's preload), and it compiles as it arrives where the
+// server says that it is WebAssembly. Begun as soon as this script runs, before
+// cavedot.js has; a run of the program says why it failed, and fetches it again.
 let compiledWasm;  // a promise of the game's WebAssembly module
+function compileGame() {
+  if (compiledWasm) return compiledWasm;
+  compiledWasm = fetch('cavedot.wasm').then(r => {
+    if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
+    return r.headers.get('Content-Type') === 'application/wasm' ? WebAssembly.compileStreaming(r)
+      : r.arrayBuffer().then(b => WebAssembly.compile(b));
+  });
+  compiledWasm.catch(() => {});  // said by the run that waits for it
+  return compiledWasm;
+}
+
+// A run of the program: a fresh instance of it, as a desktop would launch it
+// again, on the same canvas.
 function start() {
   again.hidden = true;
   document.body.classList.remove('ended');
@@ -214,22 +228,19 @@ function start() {
   statusLine.textContent = '';
   loading.hidden = false;  // until the program starts and shows its first frame
   if (typeof createCavedot === 'undefined') return ended(unloaded('cavedot.js did not load'));
-  compiledWasm = compiledWasm || fetch('cavedot.wasm').then(r => {
-    if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
-    return r.arrayBuffer();
-  }).then(b => WebAssembly.compile(b)).then(m => (keepOffline(), m));
+  const compiled = compileGame();
   let played = false;  // this run has started: the player has the game
   createCavedot(game = {
     canvas: canvas,
     instantiateWasm: (imports, receive) => {
-      compiledWasm.then(m => WebAssembly.instantiate(m, imports).then(instance => receive(instance, m)))
+      compiled.then(m => WebAssembly.instantiate(m, imports).then(instance => receive(instance, m)))
         .catch(e => {
           compiledWasm = null;  // fetched again on the next try
           ended(unloaded(e.message));
         });
       return {};
     },
-    onRuntimeInitialized: () => { played = true; loading.hidden = true; },
+    onRuntimeInitialized: () => { played = true; loading.hidden = true; keepOffline(); },
     onListening: padsToNewGame,
     printErr: text => { console.error(text); statusLine.textContent = text; },
     // A game that could not start has said why already: that stays.
@@ -268,9 +279,10 @@ function ended(said, played = false) {
 again.addEventListener('click', () => again.hidden || start());
 
 // The page's files kept for play without a network (service-worker.js), once
-// the page has fetched them itself: its worker only asks the server whether
-// they are still current. Where there are no workers (plain http, an origin of
-// its own, some private windows) the page plays all the same.
+// the page has fetched them itself and the game has started, so that nothing
+// of the worker's comes before its first frame: the worker only asks the
+// server whether they are still current. Where there are no workers (plain
+// http, an origin of its own, some private windows) the page plays all the same.
 function keepOffline() {
   try {
     navigator.serviceWorker.register('service-worker.js').catch(e => console.warn('No play offline:', e.message));
@@ -280,4 +292,5 @@ function keepOffline() {
 }
 
 fit();  // before the first paint, with the controls as they will stay: the game never jumps
+compileGame();
 addEventListener('DOMContentLoaded', start);  // once cavedot.js has run
