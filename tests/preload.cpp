@@ -31,12 +31,10 @@ bool refused(const char* name) {
     return refuse && strcmp(refuse, name) == 0;
 }
 
-int installOrRefuse(const char* name) {
-    if (refused(name)) {
-        return -1;
-    }
-    auto library = reinterpret_cast<int (*)()>(dlsym(RTLD_NEXT, name));
-    return library ? library() : -1;
+// The library's own `name`, the one this file stands in front of.
+template <typename Function>
+Function* next(const char* name) {
+    return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
 }
 
 // Into the file that `variable` names, if set: written aside and renamed, so
@@ -55,25 +53,23 @@ void record(const char* variable, long number) {
 }
 }  // namespace
 
-extern "C" int install_timer() {
-    return installOrRefuse("install_timer");
-}
-
-extern "C" int install_keyboard() {
-    return installOrRefuse("install_keyboard");
-}
+// The library's install_timer or install_keyboard, or -1 as if refused.
+#define REFUSABLE(name)                                     \
+    extern "C" int name() {                                 \
+        static auto library = next<decltype(name)>(#name);  \
+        return refused(#name) || !library ? -1 : library(); \
+    }
+REFUSABLE(install_timer)
+REFUSABLE(install_keyboard)
 
 struct BITMAP;
 extern "C" BITMAP* create_bitmap(int width, int height) {
-    static auto library =
-        reinterpret_cast<BITMAP* (*)(int, int)>(dlsym(RTLD_NEXT, "create_bitmap"));
+    static auto library = next<decltype(create_bitmap)>("create_bitmap");
     return refused("create_bitmap") || !library ? nullptr : library(width, height);
 }
 
 extern "C" void blit(BITMAP* source, BITMAP* dest, int sx, int sy, int dx, int dy, int w, int h) {
-    static auto library =
-        reinterpret_cast<void (*)(BITMAP*, BITMAP*, int, int, int, int, int, int)>(
-            dlsym(RTLD_NEXT, "blit"));
+    static auto library = next<decltype(blit)>("blit");
     library(source, dest, sx, sy, dx, dy, w, h);
     static auto screen = static_cast<BITMAP**>(dlsym(RTLD_DEFAULT, "screen"));
     if (getenv("CAVEDOT_TEST_FIRST_FRAME") && screen && dest == *screen) {
@@ -100,7 +96,7 @@ extern "C" time_t time(time_t* out) {
 }
 
 extern "C" void srand(unsigned seed) {
-    static auto library = reinterpret_cast<void (*)(unsigned)>(dlsym(RTLD_NEXT, "srand"));
+    static auto library = next<decltype(srand)>("srand");
     library(seed);
     const char* fixed = getenv("CAVEDOT_TEST_TIME");
     const char* script = getenv("CAVEDOT_TEST_DRAWS");
@@ -114,20 +110,19 @@ extern "C" void srand(unsigned seed) {
 }
 
 extern "C" int rand() {
-    static auto library = reinterpret_cast<int (*)()>(dlsym(RTLD_NEXT, "rand"));
+    static auto library = next<decltype(rand)>("rand");
     return drawn < draws.size() ? draws[drawn++] : library();
 }
 
 extern "C" int install_int_ex(void (*proc)(), long period) {
-    static auto library =
-        reinterpret_cast<int (*)(void (*)(), long)>(dlsym(RTLD_NEXT, "install_int_ex"));
+    static auto library = next<decltype(install_int_ex)>("install_int_ex");
     record("CAVEDOT_TEST_TICK", period);
     return library ? library(proc, period) : -1;
 }
 
 extern "C" void clear_keybuf() {
     static long games = 0;
-    static auto library = reinterpret_cast<void (*)()>(dlsym(RTLD_NEXT, "clear_keybuf"));
+    static auto library = next<decltype(clear_keybuf)>("clear_keybuf");
     if (library) {
         library();
     }

@@ -2,7 +2,6 @@
 #include <atomic>
 #include <climits>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -17,15 +16,13 @@ TEST(Ticks, ConcurrentRaisesAndConsumptionLoseNothing) {
     speed = 0;
     const long each = 10000000;
     std::atomic<int> raising{2};
-    std::vector<std::thread> timers;
-    for (int t = 0; t < 2; ++t) {
-        timers.emplace_back([&] {
-            for (long i = 0; i < each; ++i) {
-                increment_timer();
-            }
-            --raising;
-        });
-    }
+    const auto raise = [&] {
+        for (long i = 0; i < each; ++i) {
+            increment_timer();
+        }
+        --raising;
+    };
+    std::thread first(raise), second(raise);
     long consumed = 0;
     while (raising > 0 || speed > 0) {
         if (speed > 0) {  // as the game loop consumes: test, then lower by one
@@ -33,9 +30,8 @@ TEST(Ticks, ConcurrentRaisesAndConsumptionLoseNothing) {
             ++consumed;
         }
     }
-    for (std::thread& t : timers) {
-        t.join();
-    }
+    first.join();
+    second.join();
     EXPECT_EQ(consumed, 2 * each);
     EXPECT_EQ(speed, 0);
 }

@@ -43,6 +43,24 @@ check_arguments() {  # MIN MAX ARGUMENT...
     done
 }
 
+# The id of the game's window once it shows, while process PID runs; fails after
+# two minutes, or once PID has ended. Wine makes and drops helper windows while
+# it starts; a search that meets one as it goes fails with BadWindow, so the
+# search is tried again until the window is there.
+game_window() {  # PID
+    local window
+    for _ in $(seq 600); do
+        window=$(xdotool search --onlyvisible --name '^cavedot$' 2>/dev/null | head -n 1) || true
+        if [ -n "$window" ]; then
+            echo "$window"
+            return
+        fi
+        kill -0 "$1" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
+}
+
 # Runs a command as root: through sudo when the script runs as another user.
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
