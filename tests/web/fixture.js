@@ -26,11 +26,14 @@ async function waitFor(read, until = Boolean, seconds = 10) {
 
 // Given to every page before its own scripts, from the server (so in every engine, and under a policy that allows
 // only the page's origin): the clock pinned, so that the first room is known; when the page's animation-frame
-// callbacks start (the game's timer reads the clock then); each run's Module, createCavedot's argument, kept as
-// `running`; every error the page meets, kept in `errors`; and in a frame, what the test asks of it by a message.
+// callbacks start (for a bench); when the canvas was last drawn (just after the game's timer read the clock, whether
+// an animation frame or its timeout woke it); each run's Module, createCavedot's argument, kept as `running`; every
+// error the page meets, kept in `errors`; and in a frame, what the test asks of it by a message.
 const testScript = clock => `Date.now = () => ${clock};
-var woke = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
+var woke = 0, drawn = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
 requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
+const rawPut = CanvasRenderingContext2D.prototype.putImageData;
+CanvasRenderingContext2D.prototype.putImageData = function (...how) { drawn = performance.now(); rawPut.apply(this, how); };
 Object.defineProperty(window, 'createCavedot', {configurable: true, set(make) { Object.defineProperty(
   window, 'createCavedot', {configurable: true, writable: true, value: m => make(window.running = m)}); }});
 addEventListener('error', e => errors.push(e.message));
@@ -238,9 +241,8 @@ async function open(engine, touch = false, flags = []) {
     tap: async (...codes) => { for (const code of codes) await b.key(true, code), await b.key(false, code); },
     // The canvas as the screen shows it.
     grab: () => b.rect('canvas').then(([x, y, width, height]) => b.screenshot({x, y, width, height})).then(png => new Picture(png)),
-    // Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms at which the game woke for
-    // that frame: it has drawn just before, in its own callback.
-    disc: () => b.eval('new Promise(done => rawFrame(() => done([woke, ...discCentre()])))'),
+    // Where the disc's centre is, [time, x, y], with the time in ms at which the canvas was drawn so.
+    disc: () => b.eval('[drawn, ...discCentre()]'),
     status: () => b.eval(STATUS),
     ready: async () => check(await b.eval(`Promise.race([navigator.serviceWorker.ready.then(() => true),
       new Promise(r => setTimeout(r, 10000))])`), 'the page has no service worker ready after 10 s'),
