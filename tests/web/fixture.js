@@ -251,11 +251,13 @@ async function open(engine, touch = false, flags = []) {
 }
 
 // A first frame in full view on a page with nothing to scroll: only the frame's colours on the screen, the disc at
-// the centre and "Level: 1"; pixel for pixel the frame same, when given, the first at the same clock. Gives it.
-async function firstFrame(b, where, same) {
+// the centre and "Level: 1"; pixel for pixel the frame same, when given, the first at the same clock. Gives it. A frame
+// unlike, when given, the canvas's last one before a new game, is not taken for it: the canvas shows it till that draws.
+async function firstFrame(b, where, same, unlike) {
   const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight)(canvas.getBoundingClientRect())
     && scrollX + scrollY == 0 && document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth`;
-  const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(), p => p && p.label() === LEVEL_1, 20);
+  const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(),
+                            p => p && p.label() === LEVEL_1 && p.game() !== unlike?.game(), 20);
   if (!first) check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas ` +
     `is at ${await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
   const strays = [...first.colours()].filter(c => ![GREY, FLOOR, WHITE, DISC].includes(c));
