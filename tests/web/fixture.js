@@ -298,7 +298,7 @@ async function pace(b, how, way, reach, press, release) {
   const [t1, p1] = await waitFor(() => b.disc().then(d => [d[0], d[axis]]), g => g[0] - t0 > 1000 || Math.abs(g[1] - p0) > reach / 2);
   await release();
   const moved = Math.abs(p1 - p0), speed = moved / (t1 - t0) * 1000;
-  console.log(`web-test: ${b.name}: ${how} ${way}: ${moved.toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ${speed.toFixed(1)} px/s`);
+  b.say(`${how} ${way}: ${moved.toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ${speed.toFixed(1)} px/s`);
   check(Math.abs(p1 - centre) < reach, 'the disc reached the wall before the second look: the browser is too slow to tell');
   check((p1 - p0) * (WAYS[way][0] + WAYS[way][1]) > 0, `${how} ${way}, the disc moves the other way`);
   check(Math.abs(speed - 140) <= 7, `${how} ${way}, the disc moves at ${speed.toFixed(1)} pixels a second, not 140`);
