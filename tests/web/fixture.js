@@ -68,23 +68,20 @@ async function serve(mounts, headers = {}) {
     const accepted = request.headers['accept-encoding'] || '';
     const encoding = rewritten(file) ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
     const body = encoding ? fs.readFileSync(`${file}.${encoding.slice(0, 2)}`) : served(file);
-    const etag = `"${sha256(body).slice(0, 16)}"`;
-    const status = request.headers['if-none-match'] === etag ? 304 : 200;
-    server.sent += status === 200 ? body.length : 0;
-    response.writeHead(status, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
+    const etag = `"${sha256(body).slice(0, 16)}"`, known = request.headers['if-none-match'] === etag;
+    server.sent += known ? 0 : body.length;
+    response.writeHead(known ? 304 : 200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
                                 'Cache-Control': 'no-cache', ...(encoding && {'Content-Encoding': encoding}),
                                 Vary: 'Accept-Encoding', ...headers});
-    response.end(status === 200 ? body : undefined);
+    response.end(known ? undefined : body);
   });
   await new Promise(ready => http_.listen(0, '127.0.0.1', ready));
   server.url = `http://127.0.0.1:${http_.address().port}`;
-  server.serve = (...how) => serve(...how).then(other => (owned.push(other), other));
-  server.open = (...how) => open(...how).then(b => (owned.push(b), b));
-  server.folder = () => {
-    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-'));
-    owned.push({close: () => fs.rmSync(folder, {recursive: true})});
-    return folder;
-  };
+  const own = thing => (owned.push(thing), thing);
+  server.serve = (...how) => serve(...how).then(own);
+  server.open = (...how) => open(...how).then(own);
+  server.folder = () => own({name: fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-')),
+                             close() { fs.rmSync(this.name, {recursive: true}); }}).name;
   server.close = async () => {
     for (const other of owned.reverse()) await Promise.resolve(other.close()).catch(() => {});  // the last made first
     http_.closeAllConnections();
@@ -112,28 +109,16 @@ class Picture {
     this.scale = scale || this.w / 640;
     this.rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png, maxBuffer: 1 << 28});
   }
-  at(x, y) {  // the game's pixel, from the middle of its block, as 'r,g,b'
-    const i = 3 * (Math.floor((y + 0.5) * this.scale) * this.w + Math.floor((x + 0.5) * this.scale));
-    return `${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`;
-  }
-  box(x, y, width, height) {  // the game's pixels in a box, row by row
-    return Array.from({length: width * height}, (_, i) => this.at(x + i % width, y + Math.floor(i / width)));
-  }
+  pixel(n) { return this.rgb.subarray(3 * n, 3 * n + 3).join(); }  // the screen's nth, as 'r,g,b'
+  at(x, y) { return this.pixel(Math.floor((y + 0.5) * this.scale) * this.w + Math.floor((x + 0.5) * this.scale)); }  // the game's
+  box(x, y, w, h) { return Array.from({length: w * h}, (_, i) => this.at(x + i % w, y + Math.floor(i / w))); }  // row by row
   game() { return this.box(0, 0, 640, 480).join(' '); }  // the game's 640x480 pixels
-  colours() {
-    const seen = new Set();
-    for (let i = 0; i < this.rgb.length; i += 3) seen.add(`${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`);
-    return seen;
-  }
+  colours() { return new Set(Array.from({length: this.rgb.length / 3}, (_, n) => this.pixel(n))); }  // the screen's
   label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1": which pixels are white
-  promptLine(x, y, chars) {  // its 8-pixel-high box is black and white only
-    const box = new Set(this.box(x, y, 8 * chars, 8));
-    return box.has(BLACK) && box.has(WHITE) && box.size === 2;
-  }
+  // A line of the prompt: its 8-pixel-high box is black and white, and only those.
+  promptLine(x, y, chars) { return [...new Set(this.box(x, y, 8 * chars, 8))].sort().join() === `${BLACK},${WHITE}`; }
 }
 const LEVEL_1 = new Picture(fs.readFileSync(path.join(__dirname, '..', 'level1.png')), 1).label();
-
-// ------------------------------------------------------------------------ engines
 
 const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
 
@@ -144,11 +129,10 @@ async function puppeteerEngine(name, touch, flags) {
     ? {executablePath: '/usr/bin/chromium', args: [...CHROMIUM_FLAGS, ...flags]}
     : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
        extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}});
-  const page = (await browser.pages())[0], logged = [], pid = browser.process().pid;
+  const page = (await browser.pages())[0], logged = [], pid = browser.process().pid, fingers = {};
   page.on('console', m => m.type() === 'error' && logged.push(m.text()));
   page.on('pageerror', e => logged.push(String(e)));
   const cdp = name === 'chromium' ? await page.createCDPSession() : null;
-  const fingers = {};
   return {
     name, cdp, logged, pid,
     emulate: (width, height, ratio = 1, touch = false) =>
@@ -230,10 +214,8 @@ async function open(engine, touch = false, flags = []) {
   Object.assign(b, {
     go: async url => { await b.errors(); await b.open(url); },
     again: async () => { await b.errors(); await b.reload(); },
-    errors: async () => {
-      seen.push(...await b.eval('window.errors ? errors.splice(0) : []').catch(() => []));
-      return [...seen, ...b.logged];
-    },
+    errors: async () => (seen.push(...await b.eval('window.errors ? errors.splice(0) : []').catch(() => [])),
+                         [...seen, ...b.logged]),
     rect: id => b.eval(`(r => [r.x, r.y, r.width, r.height])(document.getElementById('${id}').getBoundingClientRect())`),
     centre: id => b.rect(id).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
     press: async id => { const [x, y] = await b.centre(id); await b.click(x, y); },
@@ -284,8 +266,7 @@ function openWay(first, ways = Object.keys(WAYS)) {
 // The disc stands still once what was under way has been drawn.
 async function still(b) {
   const at = () => b.disc().then(d => d.slice(1).join());
-  const was = await sleep(200).then(at);
-  return await sleep(300).then(at) === was;
+  return await sleep(200).then(at) === await sleep(300).then(at);
 }
 
 // While the way is held (press), the disc moves a pixel a tick, 140 pixels a second, for 1 s or half way to the wall
@@ -293,9 +274,9 @@ async function still(b) {
 async function pace(b, how, way, reach, press, release) {
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
   await press();
-  const [t0, p0] = check(await waitFor(() => b.disc().then(d => [d[0], d[axis]]), g => Math.abs(g[1] - centre) > 5),
-                         `the disc does not move while ${how} ${way}`);
-  const [t1, p1] = await waitFor(() => b.disc().then(d => [d[0], d[axis]]), g => g[0] - t0 > 1000 || Math.abs(g[1] - p0) > reach / 2);
+  const along = () => b.disc().then(d => [d[0], d[axis]]);  // [time, place on the way's axis]
+  const [t0, p0] = check(await waitFor(along, g => Math.abs(g[1] - centre) > 5), `the disc does not move while ${how} ${way}`);
+  const [t1, p1] = await waitFor(along, g => g[0] - t0 > 1000 || Math.abs(g[1] - p0) > reach / 2);
   await release();
   const moved = Math.abs(p1 - p0), speed = moved / (t1 - t0) * 1000;
   b.say(`${how} ${way}: ${moved.toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ${speed.toFixed(1)} px/s`);
