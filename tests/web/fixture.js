@@ -130,8 +130,7 @@ async function puppeteerEngine(name, touch, flags) {
     : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
        extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}});
   const page = (await browser.pages())[0], logged = [], pid = browser.process().pid, fingers = {};
-  page.on('console', m => m.type() === 'error' && logged.push(m.text()));
-  page.on('pageerror', e => logged.push(String(e)));
+  page.on('console', m => m.type() === 'error' && logged.push(m.text())).on('pageerror', e => logged.push(String(e)));
   const cdp = name === 'chromium' ? await page.createCDPSession() : null;
   return {
     name, cdp, logged, pid,
@@ -188,8 +187,7 @@ async function webkit() {
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
   };
 }
-// A key by its code as WebDriver's value for it; none for those it has no value for, nor for AltRight, which
-// WebKitWebDriver never answers.
+// A key by its code as WebDriver's value for it; none for those it has none for, nor AltRight (WebKitWebDriver never answers it).
 const WEBDRIVER_KEYS = Object.fromEntries(`Backspace Tab . . Enter ShiftLeft ControlLeft AltLeft Pause Escape Space PageUp
   PageDown End Home ArrowLeft ArrowUp ArrowRight ArrowDown Insert Delete . . NumpadEqual Numpad0 Numpad1 Numpad2 Numpad3 Numpad4
   Numpad5 Numpad6 Numpad7 Numpad8 Numpad9 NumpadMultiply NumpadAdd . NumpadSubtract NumpadDecimal NumpadDivide`.split(/\s+/)
