@@ -4,9 +4,8 @@
 // the game's pixels; firstFrame() and pace() are the checks every scenario shares. A check that fails throws a
 // Failure, which says what was wrong.
 'use strict';
-const {execFileSync, spawn} = require('child_process');
-const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
-const os = require('os'), path = require('path'), puppeteer = require('puppeteer-core');
+const {execFileSync, spawn} = require('child_process'), crypto = require('crypto'), fs = require('fs'), http = require('http');
+const net = require('net'), os = require('os'), path = require('path'), puppeteer = require('puppeteer-core');
 
 const GREY = '100,99,100', FLOOR = '10,10,10', WHITE = '255,255,255', DISC = '55,55,55', BLACK = '0,0,0', MONSTER = '64,64,64';
 const CLOCK = 1790000004000;  // ms: its first room has 298 pixels of floor right of the centre
