@@ -123,11 +123,11 @@ const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--di
 
 // Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer. Firefox's touch screen, coarse
 // pointers only, is a setting of the browser from its start.
-async function puppeteerEngine(name, touch, flags) {
+async function puppeteerEngine(name, touch, flags, prefs) {
   const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...name === 'chromium'
     ? {executablePath: '/usr/bin/chromium', args: [...CHROMIUM_FLAGS, ...flags]}
     : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
-       extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}});
+       extraPrefsFirefox: {...prefs, ...touch && {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1}}}});
   const page = (await browser.pages())[0], logged = [], pid = browser.process().pid, fingers = {};
   page.on('console', m => m.type() === 'error' && logged.push(m.text())).on('pageerror', e => logged.push(String(e)));
   const cdp = name === 'chromium' ? await page.createCDPSession() : null;
@@ -203,9 +203,10 @@ const ENGINES = {chromium: {cannot: {}}, firefox: {cannot: {}}, webkit: {cannot:
   'screen-4k': 'WebKitWebDriver\'s pictures of a 4K window are not the screen\'s pixels on every release (Debian 13)'}}};
 
 // A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not where that is set at the
-// start, Chromium's flags given too, with the checks' common reads; errors(): what its pages and it have logged.
-async function open(engine, touch = false, flags = []) {
-  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags));
+// start, Chromium's flags or Firefox's settings given too, with the checks' common reads; errors(): what its pages and
+// it have logged.
+async function open(engine, touch = false, flags = [], prefs = {}) {
+  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags, prefs));
   const seen = [];  // errors of pages left
   await b.emulate(1024, 768);
   Object.assign(b, {
