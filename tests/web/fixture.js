@@ -4,9 +4,8 @@
 // the game's pixels; firstFrame() and pace() are the checks every scenario shares. A check that fails throws a
 // Failure, which says what was wrong.
 'use strict';
-const {execFileSync, spawn} = require('child_process');
-const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
-const os = require('os'), path = require('path'), puppeteer = require('puppeteer-core');
+const {execFileSync, spawn} = require('child_process'), crypto = require('crypto'), fs = require('fs'), http = require('http');
+const net = require('net'), os = require('os'), path = require('path'), puppeteer = require('puppeteer-core');
 
 const GREY = '100,99,100', FLOOR = '10,10,10', WHITE = '255,255,255', DISC = '55,55,55', BLACK = '0,0,0', MONSTER = '64,64,64';
 const CLOCK = 1790000004000;  // ms: its first room has 298 pixels of floor right of the centre
@@ -26,11 +25,14 @@ async function waitFor(read, until = Boolean, seconds = 10) {
 
 // Given to every page before its own scripts, from the server (so in every engine, and under a policy that allows
 // only the page's origin): the clock pinned, so that the first room is known; when the page's animation-frame
-// callbacks start (the game's timer reads the clock then); each run's Module, createCavedot's argument, kept as
-// `running`; every error the page meets, kept in `errors`; and in a frame, what the test asks of it by a message.
+// callbacks start (for a bench); when the canvas was last drawn (just after the game's timer read the clock, whether
+// an animation frame or its timeout woke it); each run's Module, createCavedot's argument, kept as `running`; every
+// error the page meets, kept in `errors`; and in a frame, what the test asks of it by a message.
 const testScript = clock => `Date.now = () => ${clock};
-var woke = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
+var woke = 0, drawn = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
 requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
+const rawPut = CanvasRenderingContext2D.prototype.putImageData;
+CanvasRenderingContext2D.prototype.putImageData = function (...how) { drawn = performance.now(); rawPut.apply(this, how); };
 Object.defineProperty(window, 'createCavedot', {configurable: true, set(make) { Object.defineProperty(
   window, 'createCavedot', {configurable: true, writable: true, value: m => make(window.running = m)}); }});
 addEventListener('error', e => errors.push(e.message));
@@ -65,23 +67,20 @@ async function serve(mounts, headers = {}) {
     const accepted = request.headers['accept-encoding'] || '';
     const encoding = rewritten(file) ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
     const body = encoding ? fs.readFileSync(`${file}.${encoding.slice(0, 2)}`) : served(file);
-    const etag = `"${sha256(body).slice(0, 16)}"`;
-    const status = request.headers['if-none-match'] === etag ? 304 : 200;
-    server.sent += status === 200 ? body.length : 0;
-    response.writeHead(status, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
+    const etag = `"${sha256(body).slice(0, 16)}"`, known = request.headers['if-none-match'] === etag;
+    server.sent += known ? 0 : body.length;
+    response.writeHead(known ? 304 : 200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
                                 'Cache-Control': 'no-cache', ...(encoding && {'Content-Encoding': encoding}),
                                 Vary: 'Accept-Encoding', ...headers});
-    response.end(status === 200 ? body : undefined);
+    response.end(known ? undefined : body);
   });
   await new Promise(ready => http_.listen(0, '127.0.0.1', ready));
   server.url = `http://127.0.0.1:${http_.address().port}`;
-  server.serve = (...how) => serve(...how).then(other => (owned.push(other), other));
-  server.open = (...how) => open(...how).then(b => (owned.push(b), b));
-  server.folder = () => {
-    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-'));
-    owned.push({close: () => fs.rmSync(folder, {recursive: true})});
-    return folder;
-  };
+  const own = thing => (owned.push(thing), thing);
+  server.serve = (...how) => serve(...how).then(own);
+  server.open = (...how) => open(...how).then(own);
+  server.folder = () => own({name: fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-')),
+                             close() { fs.rmSync(this.name, {recursive: true}); }}).name;
   server.close = async () => {
     for (const other of owned.reverse()) await Promise.resolve(other.close()).catch(() => {});  // the last made first
     http_.closeAllConnections();
@@ -109,43 +108,29 @@ class Picture {
     this.scale = scale || this.w / 640;
     this.rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png, maxBuffer: 1 << 28});
   }
-  at(x, y) {  // the game's pixel, from the middle of its block, as 'r,g,b'
-    const i = 3 * (Math.floor((y + 0.5) * this.scale) * this.w + Math.floor((x + 0.5) * this.scale));
-    return `${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`;
-  }
-  box(x, y, width, height) {  // the game's pixels in a box, row by row
-    return Array.from({length: width * height}, (_, i) => this.at(x + i % width, y + Math.floor(i / width)));
-  }
+  pixel(n) { return this.rgb.subarray(3 * n, 3 * n + 3).join(); }  // the screen's nth, as 'r,g,b'
+  at(x, y) { return this.pixel(Math.floor((y + 0.5) * this.scale) * this.w + Math.floor((x + 0.5) * this.scale)); }  // the game's
+  box(x, y, w, h) { return Array.from({length: w * h}, (_, i) => this.at(x + i % w, y + Math.floor(i / w))); }  // row by row
   game() { return this.box(0, 0, 640, 480).join(' '); }  // the game's 640x480 pixels
-  colours() {
-    const seen = new Set();
-    for (let i = 0; i < this.rgb.length; i += 3) seen.add(`${this.rgb[i]},${this.rgb[i + 1]},${this.rgb[i + 2]}`);
-    return seen;
-  }
+  colours() { return new Set(Array.from({length: this.rgb.length / 3}, (_, n) => this.pixel(n))); }  // the screen's
   label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1": which pixels are white
-  promptLine(x, y, chars) {  // its 8-pixel-high box is black and white only
-    const box = new Set(this.box(x, y, 8 * chars, 8));
-    return box.has(BLACK) && box.has(WHITE) && box.size === 2;
-  }
+  // A line of the prompt: its 8-pixel-high box is black and white, and only those.
+  promptLine(x, y, chars) { return [...new Set(this.box(x, y, 8 * chars, 8))].sort().join() === `${BLACK},${WHITE}`; }
 }
 const LEVEL_1 = new Picture(fs.readFileSync(path.join(__dirname, '..', 'level1.png')), 1).label();
-
-// ------------------------------------------------------------------------ engines
 
 const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
 
 // Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer. Firefox's touch screen, coarse
 // pointers only, is a setting of the browser from its start.
-async function puppeteerEngine(name, touch, flags) {
+async function puppeteerEngine(name, touch, flags, prefs) {
   const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...name === 'chromium'
     ? {executablePath: '/usr/bin/chromium', args: [...CHROMIUM_FLAGS, ...flags]}
     : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
-       extraPrefsFirefox: touch ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1} : {}}});
-  const page = (await browser.pages())[0], logged = [], pid = browser.process().pid;
-  page.on('console', m => m.type() === 'error' && logged.push(m.text()));
-  page.on('pageerror', e => logged.push(String(e)));
+       extraPrefsFirefox: {...prefs, ...touch && {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1}}}});
+  const page = (await browser.pages())[0], logged = [], pid = browser.process().pid, fingers = {};
+  page.on('console', m => m.type() === 'error' && logged.push(m.text())).on('pageerror', e => logged.push(String(e)));
   const cdp = name === 'chromium' ? await page.createCDPSession() : null;
-  const fingers = {};
   return {
     name, cdp, logged, pid,
     emulate: (width, height, ratio = 1, touch = false) =>
@@ -201,8 +186,7 @@ async function webkit() {
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
   };
 }
-// A key by its code as WebDriver's value for it; none for those it has no value for, nor for AltRight, which
-// WebKitWebDriver never answers.
+// A key by its code as WebDriver's value for it; none for those it has none for, nor AltRight (WebKitWebDriver never answers it).
 const WEBDRIVER_KEYS = Object.fromEntries(`Backspace Tab . . Enter ShiftLeft ControlLeft AltLeft Pause Escape Space PageUp
   PageDown End Home ArrowLeft ArrowUp ArrowRight ArrowDown Insert Delete . . NumpadEqual Numpad0 Numpad1 Numpad2 Numpad3 Numpad4
   Numpad5 Numpad6 Numpad7 Numpad8 Numpad9 NumpadMultiply NumpadAdd . NumpadSubtract NumpadDecimal NumpadDivide`.split(/\s+/)
@@ -219,18 +203,17 @@ const ENGINES = {chromium: {cannot: {}}, firefox: {cannot: {}}, webkit: {cannot:
   'screen-4k': 'WebKitWebDriver\'s pictures of a 4K window are not the screen\'s pixels on every release (Debian 13)'}}};
 
 // A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not where that is set at the
-// start, Chromium's flags given too, with the checks' common reads; errors(): what its pages and it have logged.
-async function open(engine, touch = false, flags = []) {
-  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags));
+// start, Chromium's flags or Firefox's settings given too, with the checks' common reads; errors(): what its pages and
+// it have logged.
+async function open(engine, touch = false, flags = [], prefs = {}) {
+  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags, prefs));
   const seen = [];  // errors of pages left
   await b.emulate(1024, 768);
   Object.assign(b, {
     go: async url => { await b.errors(); await b.open(url); },
     again: async () => { await b.errors(); await b.reload(); },
-    errors: async () => {
-      seen.push(...await b.eval('window.errors ? errors.splice(0) : []').catch(() => []));
-      return [...seen, ...b.logged];
-    },
+    errors: async () => (seen.push(...await b.eval('window.errors ? errors.splice(0) : []').catch(() => [])),
+                         [...seen, ...b.logged]),
     rect: id => b.eval(`(r => [r.x, r.y, r.width, r.height])(document.getElementById('${id}').getBoundingClientRect())`),
     centre: id => b.rect(id).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
     press: async id => { const [x, y] = await b.centre(id); await b.click(x, y); },
@@ -238,9 +221,8 @@ async function open(engine, touch = false, flags = []) {
     tap: async (...codes) => { for (const code of codes) await b.key(true, code), await b.key(false, code); },
     // The canvas as the screen shows it.
     grab: () => b.rect('canvas').then(([x, y, width, height]) => b.screenshot({x, y, width, height})).then(png => new Picture(png)),
-    // Where the disc's centre is, [time, x, y], at an animation frame, with the time in ms at which the game woke for
-    // that frame: it has drawn just before, in its own callback.
-    disc: () => b.eval('new Promise(done => rawFrame(() => done([woke, ...discCentre()])))'),
+    // Where the disc's centre is, [time, x, y], with the time in ms at which the canvas was drawn so.
+    disc: () => b.eval('[drawn, ...discCentre()]'),
     status: () => b.eval(STATUS),
     ready: async () => check(await b.eval(`Promise.race([navigator.serviceWorker.ready.then(() => true),
       new Promise(r => setTimeout(r, 10000))])`), 'the page has no service worker ready after 10 s'),
@@ -249,11 +231,13 @@ async function open(engine, touch = false, flags = []) {
 }
 
 // A first frame in full view on a page with nothing to scroll: only the frame's colours on the screen, the disc at
-// the centre and "Level: 1"; pixel for pixel the frame same, when given, the first at the same clock. Gives it.
-async function firstFrame(b, where, same) {
+// the centre and "Level: 1"; pixel for pixel the frame same, when given, the first at the same clock. Gives it. A frame
+// unlike, when given, the canvas's last one before a new game, is not taken for it: the canvas shows it till that draws.
+async function firstFrame(b, where, same, unlike) {
   const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight)(canvas.getBoundingClientRect())
     && scrollX + scrollY == 0 && document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth`;
-  const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(), p => p && p.label() === LEVEL_1, 20);
+  const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(),
+                            p => p && p.label() === LEVEL_1 && p.game() !== unlike?.game(), 20);
   if (!first) check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas ` +
     `is at ${await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
   const strays = [...first.colours()].filter(c => ![GREY, FLOOR, WHITE, DISC].includes(c));
@@ -280,8 +264,7 @@ function openWay(first, ways = Object.keys(WAYS)) {
 // The disc stands still once what was under way has been drawn.
 async function still(b) {
   const at = () => b.disc().then(d => d.slice(1).join());
-  const was = await sleep(200).then(at);
-  return await sleep(300).then(at) === was;
+  return await sleep(200).then(at) === await sleep(300).then(at);
 }
 
 // While the way is held (press), the disc moves a pixel a tick, 140 pixels a second, for 1 s or half way to the wall
@@ -289,12 +272,12 @@ async function still(b) {
 async function pace(b, how, way, reach, press, release) {
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
   await press();
-  const [t0, p0] = check(await waitFor(() => b.disc().then(d => [d[0], d[axis]]), g => Math.abs(g[1] - centre) > 5),
-                         `the disc does not move while ${how} ${way}`);
-  const [t1, p1] = await waitFor(() => b.disc().then(d => [d[0], d[axis]]), g => g[0] - t0 > 1000 || Math.abs(g[1] - p0) > reach / 2);
+  const along = () => b.disc().then(d => [d[0], d[axis]]);  // [time, place on the way's axis]
+  const [t0, p0] = check(await waitFor(along, g => Math.abs(g[1] - centre) > 5), `the disc does not move while ${how} ${way}`);
+  const [t1, p1] = await waitFor(along, g => g[0] - t0 > 1000 || Math.abs(g[1] - p0) > reach / 2);
   await release();
   const moved = Math.abs(p1 - p0), speed = moved / (t1 - t0) * 1000;
-  console.log(`web-test: ${b.name}: ${how} ${way}: ${moved.toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ${speed.toFixed(1)} px/s`);
+  b.say(`${how} ${way}: ${moved.toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ${speed.toFixed(1)} px/s`);
   check(Math.abs(p1 - centre) < reach, 'the disc reached the wall before the second look: the browser is too slow to tell');
   check((p1 - p0) * (WAYS[way][0] + WAYS[way][1]) > 0, `${how} ${way}, the disc moves the other way`);
   check(Math.abs(speed - 140) <= 7, `${how} ${way}, the disc moves at ${speed.toFixed(1)} pixels a second, not 140`);
