@@ -122,13 +122,20 @@ const LEVEL_1 = new Picture(fs.readFileSync(path.join(__dirname, '..', 'level1.p
 const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
 
 // Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer. Firefox's touch screen, coarse
-// pointers only, is a setting of the browser from its start.
-async function puppeteerEngine(name, touch, flags, prefs) {
-  const browser = await puppeteer.launch({headless: true, defaultViewport: null, ...name === 'chromium'
+// pointers only, is a setting of the browser from its start. Kept, a Firefox started so once serves each later
+// open() in a context of its own, its storage, caches and workers as new as a fresh profile's, till closeBrowsers();
+// Chromium starts at once, and its other contexts are incognito ones, where no page can be installed.
+const keptBrowsers = new Map();
+async function puppeteerEngine(name, touch, flags, prefs, keep) {
+  keep &&= name === 'firefox';
+  const launch = () => puppeteer.launch({headless: true, defaultViewport: null, ...name === 'chromium'
     ? {executablePath: '/usr/bin/chromium', args: [...CHROMIUM_FLAGS, ...flags]}
     : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
        extraPrefsFirefox: {...prefs, ...touch && {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1}}}});
-  const page = (await browser.pages())[0], logged = [], pid = browser.process().pid, fingers = {};
+  const how = JSON.stringify([name, touch, flags, prefs]);
+  if (keep && !keptBrowsers.has(how)) keptBrowsers.set(how, launch());
+  const browser = await (keep ? keptBrowsers.get(how) : launch()), context = keep && await browser.createBrowserContext();
+  const page = context ? await context.newPage() : (await browser.pages())[0], logged = [], pid = browser.process().pid, fingers = {};
   page.on('console', m => m.type() === 'error' && logged.push(m.text())).on('pageerror', e => logged.push(String(e)));
   const cdp = name === 'chromium' ? await page.createCDPSession() : null;
   return {
@@ -151,9 +158,10 @@ async function puppeteerEngine(name, touch, flags, prefs) {
       for (const id of Object.keys(fingers).filter(id => !(id in down))) await fingers[id].end(), delete fingers[id];
     },
     screenshot: clip => page.screenshot({clip, type: 'png'}).then(Buffer.from),
-    close: () => browser.close(),
+    close: () => (context || browser).close(),
   };
 }
+const closeBrowsers = () => Promise.all([...keptBrowsers.values()].map(b => b.then(b => b.close())));
 const VK = {ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Escape: 27, Enter: 13};
 
 // WebKitGTK on the X display, through its WebKitWebDriver, spoken to in WebDriver's JSON: keys by WebDriver's values
@@ -205,8 +213,8 @@ const ENGINES = {chromium: {cannot: {}}, firefox: {cannot: {}}, webkit: {cannot:
 // A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not where that is set at the
 // start, Chromium's flags or Firefox's settings given too, with the checks' common reads; errors(): what its pages and
 // it have logged.
-async function open(engine, touch = false, flags = [], prefs = {}) {
-  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags, prefs));
+async function open(engine, touch = false, flags = [], prefs = {}, keep = false) {
+  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags, prefs, keep));
   const seen = [];  // errors of pages left
   await b.emulate(1024, 768);
   Object.assign(b, {
@@ -298,5 +306,5 @@ async function nudge(b, how, press, release, released, way) {
   return moved;
 }
 
-module.exports = {BLACK, CLOCK, DISC, ENGINES, FLOOR, Failure, GREY, MONSTER, WHITE, Picture, STATUS, WAYS, check, firstFrame,
+module.exports = {BLACK, CLOCK, DISC, ENGINES, closeBrowsers, FLOOR, Failure, GREY, MONSTER, WHITE, Picture, STATUS, WAYS, check, firstFrame,
                   nudge, open, openWay, pace, serve, served, sha256, sleep, still, waitFor};
