@@ -51,13 +51,15 @@ function discCentre() {  // where the centre of the player's disc is on the canv
 // twin where the browser takes that encoding, an ETag answered with 304, the headers given (Cache-Control: no-cache
 // unless given: nothing served from the HTTP cache without asking) and the test's script in each page, with
 // server.script after it (for a bench's own counters). While offline, it answers nothing but that script. Counts the
-// bytes it sends. The servers, browsers and folders a scenario makes by its serve, open and folder go when it closes.
+// requests it has had and the bytes it sends. The servers, browsers and folders a scenario makes by its serve, open
+// and folder go when it closes.
 async function serve(mounts, headers = {}) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
                  '.png': 'image/png', '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
-  const server = {clock: CLOCK, script: '', offline: false, sent: 0}, owned = [];
+  const server = {clock: CLOCK, script: '', offline: false, requests: 0, sent: 0}, owned = [];
   const http_ = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
+    server.requests++;
     if (url.pathname === '/test.js') return response.writeHead(200, {'Content-Type': types['.js'], 'Cache-Control': 'no-store'})
       .end(testScript(server.clock) + server.script);
     if (server.offline) return request.socket.destroy();
