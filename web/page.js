@@ -283,7 +283,11 @@ again.addEventListener('click', () => again.hidden || start());
 // of the worker's comes before its first frame: the worker only asks the
 // server whether they are still current. Where there are no workers (plain
 // http, an origin of its own, some private windows) the page plays all the same.
+// Asked once, by the first run that starts.
+let offlineAsked = false;
 function keepOffline() {
+  if (offlineAsked) return;
+  offlineAsked = true;
   try {
     navigator.serviceWorker.register('service-worker.js').catch(e => console.warn('No play offline:', e.message));
   } catch (e) {
