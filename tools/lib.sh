@@ -109,13 +109,14 @@ await_apt() {  # START
 # minutes. Should another take a lock between the look and the call, apt-get
 # waits a minute for dpkg's but fails at once on the lists' (`update`): it is
 # then tried again, saying so, all within the same ten minutes. Its standard
-# error shows when it ends.
+# error shows when it ends, in English under any locale, as the lock's message
+# is known here only in English.
 apt_get() {  # ARGUMENT...
     local start=$SECONDS status errors lock
     while true; do
         await_apt "$start"
         status=0
-        { errors=$(as_root env DEBIAN_FRONTEND=noninteractive \
+        { errors=$(as_root env -u LANGUAGE LC_ALL=C.UTF-8 DEBIAN_FRONTEND=noninteractive \
             apt-get -o DPkg::Lock::Timeout=60 "$@" 2>&1 >&3 3>&-); } 3>&1 || status=$?
         if [ "$status" -eq 0 ] || ! grep -q 'Could not get lock' <<<"$errors" ||
             [ $((SECONDS - start)) -ge 600 ]; then
