@@ -57,6 +57,20 @@ static std::string findWindow() {
     return window;
 }
 
+// Sets the game's environment to preload the test library. LD_PRELOAD splits its list at
+// spaces, which the build folder's path may hold: the library goes by its name alone, found
+// in its folder, which leads the library path.
+static void preloadTheTestLibrary() {
+    const std::string library = PRELOAD_LIB;
+    const size_t slash = library.rfind('/');
+    std::string path = library.substr(0, slash);
+    if (const char* others = getenv("LD_LIBRARY_PATH"); others && *others) {
+        path += std::string(":") + others;
+    }
+    setenv("LD_LIBRARY_PATH", path.c_str(), 1);
+    setenv("LD_PRELOAD", library.substr(slash + 1).c_str(), 1);
+}
+
 Game::Game(const Options& options) {
     char name[] = "/tmp/cavedot-errors-XXXXXX";
     const int errorFd = mkstemp(name);
@@ -73,7 +87,7 @@ Game::Game(const Options& options) {
     if (pid_ == 0) {
         dup2(errorFd, STDERR_FILENO);
         dup2(errorFd, STDOUT_FILENO);
-        setenv("LD_PRELOAD", PRELOAD_LIB, 1);
+        preloadTheTestLibrary();
         setenv("CAVEDOT_TEST_TIME", seed.c_str(), 1);
         setenv("CAVEDOT_TEST_GAMES", gamesFile_.c_str(), 1);
         setenv("CAVEDOT_TEST_TICK", (errorFile_ + ".tick").c_str(), 1);

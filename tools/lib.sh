@@ -94,7 +94,8 @@ apt_lock_holder() {
 await_apt() {  # START
     local holder
     holder=$(apt_lock_holder)
-    [ -z "$holder" ] || echo "${0##*/}: apt is busy in process $holder; waiting up to 10 minutes" >&2
+    [ -z "$holder" ] ||
+        echo "${0##*/}: apt is busy in process $holder; waiting up to 10 minutes" >&2
     while [ -n "$holder" ]; do
         if [ $((SECONDS - $1)) -ge 600 ]; then
             die "apt is still busy after 10 minutes: process $holder holds its lock"
@@ -109,13 +110,14 @@ await_apt() {  # START
 # minutes. Should another take a lock between the look and the call, apt-get
 # waits a minute for dpkg's but fails at once on the lists' (`update`): it is
 # then tried again, saying so, all within the same ten minutes. Its standard
-# error shows when it ends.
+# error shows when it ends, in English under any locale, as the lock's message
+# is known here only in English.
 apt_get() {  # ARGUMENT...
     local start=$SECONDS status errors lock
     while true; do
         await_apt "$start"
         status=0
-        { errors=$(as_root env DEBIAN_FRONTEND=noninteractive \
+        { errors=$(as_root env -u LANGUAGE LC_ALL=C.UTF-8 DEBIAN_FRONTEND=noninteractive \
             apt-get -o DPkg::Lock::Timeout=60 "$@" 2>&1 >&3 3>&-); } 3>&1 || status=$?
         if [ "$status" -eq 0 ] || ! grep -q 'Could not get lock' <<<"$errors" ||
             [ $((SECONDS - start)) -ge 600 ]; then
@@ -155,7 +157,8 @@ apt_sources() {  # RELEASE DIR
     for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
         [ -f "$list" ] || continue
         awk -v ours="$ours" -v release="$release" '$1 == "deb" { sub(/\[[^]]*\]/, "")
-            if ($3 == ours || index($3, ours "-") == 1) { sub("^" ours, release, $3); print } }' "$list"
+            if ($3 == ours || index($3, ours "-") == 1) { sub("^" ours, release, $3); print }
+        }' "$list"
     done >"$dir/host.list"
     for list in /etc/apt/sources.list.d/*.sources; do
         [ -f "$list" ] || continue
@@ -166,7 +169,8 @@ apt_sources() {  # RELEASE DIR
                 m = split(lines[l], words, /[ \t]+/)
                 for (i = 2; i <= m; i++) {
                     if (words[1] == "Types:" && words[i] == "deb") deb = 1
-                    if (words[1] == "Suites:" && (words[i] == ours || index(words[i], ours "-") == 1)) {
+                    if (words[1] == "Suites:" &&
+                        (words[i] == ours || index(words[i], ours "-") == 1)) {
                         sub("^" ours, release, words[i]); suites = suites " " words[i]
                     }
                 }
@@ -186,5 +190,6 @@ apt_sources() {  # RELEASE DIR
 
 # The project's version, from the top-level CMakeLists.txt.
 project_version() {
-    sed -n 's/^project(cavedot VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"
+    sed -n 's/^project(cavedot VERSION \([0-9.]*\).*/\1/p' \
+        "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"
 }
