@@ -122,7 +122,9 @@ EM_JS(void, web_listen_to_keys, (void), {
       }
       by.add(e.control || 'keyboard');
    }, options);
-   window.addEventListener('keyup', e => letGo(scancodes.get(e.code), e.control || 'keyboard'), options);
+   window.addEventListener('keyup', e => {
+      letGo(scancodes.get(e.code), e.control || 'keyboard');
+   }, options);
    /* Keys released in another window never come back as events: the keyboard
     * lets go of all now. The page's controls let go of their own. */
    window.addEventListener('blur', () => {
