@@ -48,7 +48,7 @@ int main(void)
          for (j = 0; j < k && page_keys[j].scancode != want; j++)
             continue;
          if (k == keys || page_keys[k].scancode != want || want <= 0 || want >= KEY_MAX || j < k) {
-            fprintf(stderr, "keys.h: %s is not there at scancode %d, its own\n", code, want);
+            fprintf(stderr, "keys.h: %s must be there at scancode %d, alone\n", code, want);
             return 1;
          }
       }
