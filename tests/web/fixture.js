@@ -1,106 +1,152 @@
-// The web game in a browser, for tests/web-test, bench/web-bench and tools/web-screenshots: serve() is the one test
-// server; open() starts a browser of an engine (Chromium and Firefox by puppeteer-core, WebKitGTK by its
-// WebKitWebDriver) on a fresh profile, as one small interface; Picture reads what the screen shows of the canvas as
-// the game's pixels; firstFrame() and pace() are the checks every scenario shares. A check that fails throws a
-// Failure, which says what was wrong.
+// The web game in a browser, for tests/web-test, bench/web-bench and tools/web-screenshots.
+// serve() is the one test server; server.launch() opens a page on a fresh profile in Chromium or
+// Firefox (puppeteer-core) or WebKitGTK (its WebKitWebDriver), behind one small interface.
+// Picture reads the screen's pixels as the game's; firstFrame(), pace() and nudge() are the
+// checks the scenarios share. A check that fails throws a Failure, which says what was wrong.
 'use strict';
-const {execFileSync, spawn} = require('child_process'), crypto = require('crypto'), fs = require('fs'), http = require('http');
-const net = require('net'), os = require('os'), path = require('path'), puppeteer = require('puppeteer-core');
+const {execFileSync, spawn} = require('child_process');
+const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
+const os = require('os'), path = require('path');
 
-const GREY = '100,99,100', FLOOR = '10,10,10', WHITE = '255,255,255', DISC = '55,55,55', BLACK = '0,0,0', MONSTER = '64,64,64';
+// The game's colours as the screen shows them, 'r,g,b'.
+const [GREY, FLOOR, WHITE, DISC, BLACK, MONSTER] =
+  ['100,99,100', '10,10,10', '255,255,255', '55,55,55', '0,0,0', '64,64,64'];
 const CLOCK = 1790000004000;  // ms: its first room has 298 pixels of floor right of the centre
-const STATUS = "document.getElementById('status').textContent";
 const sleep = ms => new Promise(done => setTimeout(done, ms));
 
 class Failure extends Error {}
-const check = (ok, why) => ok || (() => { throw new Failure(typeof why === 'function' ? why() : why); })();
-
-// What read() gives once until() holds for it, read again every 50 ms; else undefined.
-async function waitFor(read, until = Boolean, seconds = 10) {
-  for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(50)) {
-    const value = await read();
-    if (until(value)) return value;
-  }
+function check(ok, why) {
+  if (!ok) throw new Failure(typeof why === 'function' ? why() : why);
+  return ok;
 }
 
-// Given to every page before its own scripts, from the server (so in every engine, and under a policy that allows
-// only the page's origin): the clock pinned, so that the first room is known; when the page's animation-frame
-// callbacks start (for a bench); when the canvas was last drawn (just after the game's timer read the clock, whether
-// an animation frame or its timeout woke it); each run's Module, createCavedot's argument, kept as `running`; every
-// error the page meets, kept in `errors`; and in a frame, what the test asks of it by a message.
+// What read() gives once until() holds for it, read every 50 ms; past the time, a Failure that
+// says what was awaited and what was last seen.
+async function waitFor(what, read, {until = Boolean, seconds = 10} = {}) {
+  const end = Date.now() + seconds * 1000;
+  let value;
+  do {
+    value = await read();
+    if (until(value)) return value;
+    await sleep(50);
+  } while (Date.now() < end);
+  const seen = value instanceof Picture ? 'another picture' : JSON.stringify(value);
+  throw new Failure(`waited ${seconds} s for ${what}; last saw ${String(seen).slice(0, 200)}`);
+}
+
+// Given to every page before its own scripts, by the server, so in every engine and under any
+// policy that allows the page's origin: the clock pinned, so that the first room is known;
+// `drawn`, when the canvas was last drawn (just after the game read the clock, however it woke);
+// `running`, each run's Module; `errors`, every error the page meets. A frame answers 'state'.
 const testScript = clock => `Date.now = () => ${clock};
-var woke = 0, drawn = 0, rawFrame = requestAnimationFrame, errors = [], consoleError = console.error;
-requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
+var woke = 0, drawn = 0, errors = [];
+const rawFrame = requestAnimationFrame, rawError = console.error;
 const rawPut = CanvasRenderingContext2D.prototype.putImageData;
-CanvasRenderingContext2D.prototype.putImageData = function (...how) { drawn = performance.now(); rawPut.apply(this, how); };
-Object.defineProperty(window, 'createCavedot', {configurable: true, set(make) { Object.defineProperty(
-  window, 'createCavedot', {configurable: true, writable: true, value: m => make(window.running = m)}); }});
+requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
+CanvasRenderingContext2D.prototype.putImageData = function (...how) {
+  drawn = performance.now();
+  rawPut.apply(this, how);
+};
+Object.defineProperty(window, 'createCavedot', {configurable: true, set(make) {
+  const value = m => make(window.running = m);
+  Object.defineProperty(window, 'createCavedot', {configurable: true, writable: true, value});
+}});
 addEventListener('error', e => errors.push(e.message));
 addEventListener('unhandledrejection', e => errors.push(String(e.reason)));
-addEventListener('securitypolicyviolation', e => errors.push('refused by the policy: ' + e.violatedDirective));
-console.error = (...words) => { errors.push(words.join(' ')); consoleError(...words); };
-addEventListener('message', e => e.data === 'state' && e.source.postMessage({errors, status: document.getElementById('status').textContent,
-  hold: !document.getElementById('hold-escape').hidden, disc: discCentre()}, '*'));
-function discCentre() {  // where the centre of the player's disc is on the canvas
-  const rgba = canvas.getContext('2d').getImageData(0, 0, 640, 480).data; let n = 0, x = 0, y = 0;
-  for (let i = 0; i < rgba.length; i += 4) if (rgba[i] == 55 && rgba[i + 1] == 55 && rgba[i + 2] == 55) n++, x += i / 4 % 640, y += i / 2560 | 0;
-  return [x / n + 1, y / n + 1];
+addEventListener('securitypolicyviolation', e => errors.push('refused: ' + e.violatedDirective));
+console.error = (...words) => {
+  errors.push(words.join(' '));
+  rawError(...words);
+};
+addEventListener('message', e => e.data === 'state' && e.source.postMessage({errors,
+  disc: discCentre(), status: document.getElementById('status').textContent,
+  hold: !self['hold-escape'].hidden}, '*'));
+function discCentre() {  // the centre of the player's disc on the canvas
+  const rgba = new Uint32Array(canvas.getContext('2d').getImageData(0, 0, 640, 480).data.buffer);
+  const at = [...rgba.keys()].filter(i => rgba[i] === 0xff373737);
+  const mean = f => at.reduce((sum, i) => sum + f(i), 0) / at.length + 1;
+  return [mean(i => i % 640), mean(i => Math.floor(i / 640))];
 }`;
 
-// Serves folders on this machine as a web server should: each at its path (mounts: {'/': dir}), a file's .br or .gz
-// twin where the browser takes that encoding, an ETag answered with 304, the headers given (Cache-Control: no-cache
-// unless given: nothing served from the HTTP cache without asking) and the test's script in each page, with
-// server.script after it (for a bench's own counters). While offline, it answers nothing but that script. Counts the
-// requests it has had and the bytes it sends. The servers, browsers and folders a scenario makes by its serve, open
-// and folder go when it closes.
-async function serve(mounts, headers = {}) {
-  const types = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
-                 '.png': 'image/png', '.webmanifest': 'application/manifest+json', '.txt': 'text/plain'};
-  const server = {clock: CLOCK, script: '', offline: false, requests: 0, sent: 0}, owned = [];
-  const http_ = http.createServer((request, response) => {
+// A touch screen's buttons shown, where the browser has none to match the page's style.
+const TOUCH_BUTTONS = `;document.head.append(Object.assign(document.createElement('style'),
+  {textContent: '.touch { display: revert !important; }'}));`;
+
+const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
+               '.png': 'image/png', '.wasm': 'application/wasm',
+               '.webmanifest': 'application/manifest+json'};
+
+// Serves folders as a web server would: each at its path (mounts: {'/': dir}), a file's .br or
+// .gz twin where the browser takes that encoding, an ETag answered with 304, Cache-Control:
+// no-cache unless `headers` say otherwise, and the test's script in each page, then
+// server.script (a bench's counters). Offline, it answers nothing but that script. It counts its
+// requests and the bytes it sends. What is made through it (servers, pages, folders) goes with it.
+async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
+  const server = {clock, script: touchButtons ? TOUCH_BUTTONS : '', offline: false, requests: 0,
+                  sent: 0};
+  const owned = [];
+  const httpServer = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
     server.requests++;
-    if (url.pathname === '/test.js') return response.writeHead(200, {'Content-Type': types['.js'], 'Cache-Control': 'no-store'})
-      .end(testScript(server.clock) + server.script);
+    if (url.pathname === '/test.js') {
+      response.writeHead(200, {'Content-Type': TYPES['.js'], 'Cache-Control': 'no-store'});
+      return response.end(testScript(server.clock) + server.script);
+    }
     if (server.offline) return request.socket.destroy();
-    const mount = Object.keys(mounts).filter(m => url.pathname.startsWith(m)).sort((a, b) => b.length - a.length)[0];
-    const file = mount && path.join(mounts[mount], url.pathname.slice(mount.length), url.pathname.endsWith('/') ? 'index.html' : '');
-    if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) return response.writeHead(404).end();
+    const file = fileAt(mounts, url.pathname);
+    if (!file) return response.writeHead(404).end();
     const accepted = request.headers['accept-encoding'] || '';
-    const encoding = rewritten(file) ? undefined : ['br', 'gzip'].find(e => accepted.includes(e) && fs.existsSync(`${file}.${e.slice(0, 2)}`));
-    const body = encoding ? fs.readFileSync(`${file}.${encoding.slice(0, 2)}`) : served(file);
-    const etag = `"${sha256(body).slice(0, 16)}"`, known = request.headers['if-none-match'] === etag;
+    const taken = e => accepted.includes(e) && fs.existsSync(twin(file, e));
+    const encoding = !rewritten(file) && ['br', 'gzip'].find(taken);
+    const body = encoding ? fs.readFileSync(twin(file, encoding)) : served(file);
+    const etag = `"${sha256(body).slice(0, 16)}"`;
+    const known = request.headers['if-none-match'] === etag;
     server.sent += known ? 0 : body.length;
-    response.writeHead(known ? 304 : 200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream', ETag: etag,
-                                'Cache-Control': 'no-cache', ...(encoding && {'Content-Encoding': encoding}),
-                                Vary: 'Accept-Encoding', ...headers});
+    response.writeHead(known ? 304 : 200, {ETag: etag,
+      'Content-Type': TYPES[path.extname(file)] || 'text/plain', 'Cache-Control': 'no-cache',
+      Vary: 'Accept-Encoding',
+      ...(encoding && {'Content-Encoding': encoding}), ...headers});
     response.end(known ? undefined : body);
   });
-  await new Promise(ready => http_.listen(0, '127.0.0.1', ready));
-  server.url = `http://127.0.0.1:${http_.address().port}`;
-  const own = thing => (owned.push(thing), thing);
+  await new Promise(ready => httpServer.listen(0, '127.0.0.1', ready));
+  server.url = `http://127.0.0.1:${httpServer.address().port}`;
+  const own = thing => owned.push(thing) && thing;
   server.serve = (...how) => serve(...how).then(own);
-  server.open = (...how) => open(...how).then(own);
-  server.folder = () => own({name: fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-')),
-                             close() { fs.rmSync(this.name, {recursive: true}); }}).name;
+  server.launch = (...how) => launch(...how).then(own);
+  server.folder = () => {
+    const name = fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-'));
+    return own({close: () => fs.rmSync(name, {recursive: true})}) && name;
+  };
   server.close = async () => {
-    for (const other of owned.reverse()) await Promise.resolve(other.close()).catch(() => {});  // the last made first
-    http_.closeAllConnections();
-    http_.close();
+    for (const thing of owned.reverse()) await Promise.resolve(thing.close()).catch(() => {});
+    httpServer.closeAllConnections();
+    httpServer.close();
   };
   return server;
 }
 
-// A file as the server sends it: a page with the test's script first in its head, and so a service worker that names
-// the pages of its folder by the bytes sent.
+// The file at an address: under the longest mount that holds it.
+function fileAt(mounts, address) {
+  const mount = Object.keys(mounts).filter(m => address.startsWith(m)).sort().pop();
+  const index = address.endsWith('/') ? 'index.html' : '';
+  const file = mount && path.join(mounts[mount], address.slice(mount.length), index);
+  return file && fs.existsSync(file) && fs.statSync(file).isFile() && file;
+}
+const twin = (file, encoding) => `${file}.${encoding.slice(0, 2)}`;
 const sha256 = bytes => crypto.createHash('sha256').update(bytes).digest('hex');
+
+// A file as the server sends it: a page with the test's script first in its head, and so a
+// service worker whose list names the pages of its folder by the bytes sent.
 const rewritten = file => file.endsWith('.html') || path.basename(file) === 'service-worker.js';
 function served(file) {
-  const text = () => fs.readFileSync(file, 'utf8'), folder = path.dirname(file);
-  if (file.endsWith('.html')) return Buffer.from(text().replace('<head>', '<head><script src="/test.js"></script>'));
-  if (!rewritten(file)) return fs.readFileSync(file);
-  const pages = fs.readdirSync(folder).filter(f => f.endsWith('.html')).map(f => path.join(folder, f));
-  return Buffer.from(pages.reduce((body, page) => body.replace(sha256(fs.readFileSync(page)), sha256(served(page))), text()));
+  const text = fs.readFileSync(file, rewritten(file) ? 'utf8' : null);
+  const script = '<head><script src="/test.js"></script>';
+  if (file.endsWith('.html')) return Buffer.from(text.replace('<head>', script));
+  if (!rewritten(file)) return text;
+  const pages = fs.readdirSync(path.dirname(file)).filter(f => f.endsWith('.html'))
+    .map(f => path.join(path.dirname(file), f));
+  const named = (body, page) => body.replace(sha256(fs.readFileSync(page)), sha256(served(page)));
+  return Buffer.from(pages.reduce(named, text));
 }
 
 // The screen's pixels in a PNG, read as the game's: scale is the screen's pixels per game pixel.
@@ -108,205 +154,287 @@ class Picture {
   constructor(png, scale) {
     this.w = png.readUInt32BE(16);
     this.scale = scale || this.w / 640;
-    this.rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png, maxBuffer: 1 << 28});
+    const rgb = ['png:-', '-depth', '8', 'rgb:-'];
+    this.rgb = execFileSync('convert', rgb, {input: png, maxBuffer: 1 << 28});
   }
-  pixel(n) { return this.rgb.subarray(3 * n, 3 * n + 3).join(); }  // the screen's nth, as 'r,g,b'
-  at(x, y) { return this.pixel(Math.floor((y + 0.5) * this.scale) * this.w + Math.floor((x + 0.5) * this.scale)); }  // the game's
-  box(x, y, w, h) { return Array.from({length: w * h}, (_, i) => this.at(x + i % w, y + Math.floor(i / w))); }  // row by row
-  game() { return this.box(0, 0, 640, 480).join(' '); }  // the game's 640x480 pixels
-  colours() { return new Set(Array.from({length: this.rgb.length / 3}, (_, n) => this.pixel(n))); }  // the screen's
-  label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1": which pixels are white
-  // A line of the prompt: its 8-pixel-high box is black and white, and only those.
-  promptLine(x, y, chars) { return [...new Set(this.box(x, y, 8 * chars, 8))].sort().join() === `${BLACK},${WHITE}`; }
+  pixel(n) { return this.rgb.subarray(3 * n, 3 * n + 3).join(); }  // the screen's nth
+  on(x) { return Math.floor((x + 0.5) * this.scale); }  // the screen's pixel of the game's x
+  at(x, y) { return this.pixel(this.w * this.on(y) + this.on(x)); }  // the game's
+  box(x, y, w, h) {  // row by row
+    return Array.from({length: w * h}, (_, i) => this.at(x + i % w, y + Math.floor(i / w)));
+  }
+  game() { return this.box(0, 0, 640, 480).join(' '); }
+  colours() { return new Set(Array.from({length: this.rgb.length / 3}, (_, n) => this.pixel(n))); }
+  label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1"
+  promptLine(x, y, chars) {  // a line of the prompt: its 8-pixel-high box is black and white only
+    return [...new Set(this.box(x, y, 8 * chars, 8))].sort().join() === `${BLACK},${WHITE}`;
+  }
 }
-const LEVEL_1 = new Picture(fs.readFileSync(path.join(__dirname, '..', 'level1.png')), 1).label();
+let level1;  // read when first needed: --help runs before ImageMagick is installed
+const LEVEL_1 = () => level1 ??= new Picture(fs.readFileSync(`${__dirname}/../level1.png`), 1)
+  .label();
 
-const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
-
-// Chromium (DevTools protocol) and Firefox (WebDriver BiDi), through puppeteer. Firefox's touch screen, coarse
-// pointers only, is a setting of the browser from its start. Kept, a Firefox started so once serves each later
-// open() in a context of its own, its storage, caches and workers as new as a fresh profile's, till closeBrowsers();
-// Chromium starts at once, and its other contexts are incognito ones, where no page can be installed.
-const keptBrowsers = new Map();
-async function puppeteerEngine(name, touch, flags, prefs, keep) {
-  keep &&= name === 'firefox';
-  const launch = () => puppeteer.launch({headless: true, defaultViewport: null, ...name === 'chromium'
-    ? {executablePath: '/usr/bin/chromium', args: [...CHROMIUM_FLAGS, ...flags]}
-    : {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
-       extraPrefsFirefox: {...prefs, ...touch && {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1}}}});
-  const how = JSON.stringify([name, touch, flags, prefs]);
-  if (keep && !keptBrowsers.has(how)) keptBrowsers.set(how, launch());
-  const browser = await (keep ? keptBrowsers.get(how) : launch()), context = keep && await browser.createBrowserContext();
-  const page = context ? await context.newPage() : (await browser.pages())[0], logged = [], pid = browser.process().pid, fingers = {};
-  page.on('console', m => m.type() === 'error' && logged.push(m.text())).on('pageerror', e => logged.push(String(e)));
-  const cdp = name === 'chromium' ? await page.createCDPSession() : null;
+// Chromium by DevTools; Firefox by WebDriver BiDi, slow to start, so started once for each set
+// of options when `shared`, each page in a browser context of its own, as new as a fresh
+// profile. Firefox's touch screen (coarse pointers only) is a setting from its start.
+const sharedBrowsers = new Map();
+const FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--disable-component-update'];
+async function puppeteerPage(engine, {touch, flags = [], prefs = {}, shared}) {
+  const puppeteer = require('puppeteer-core');  // here: --help runs before it is installed
+  const coarse = touch && {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1};
+  const firefox = {browser: 'firefox', executablePath: '/usr/bin/firefox-esr',
+                   extraPrefsFirefox: {...prefs, ...coarse}};
+  const chromium = {executablePath: '/usr/bin/chromium', args: [...FLAGS, ...flags]};
+  const start = () => puppeteer.launch({headless: true, defaultViewport: null,
+                                        ...engine === 'chromium' ? chromium : firefox});
+  const how = JSON.stringify([engine, touch, flags, prefs]);
+  if ((shared &&= engine === 'firefox') && !sharedBrowsers.has(how)) {
+    sharedBrowsers.set(how, start().catch(e => sharedBrowsers.delete(how) && Promise.reject(e)));
+  }
+  const browser = await (shared ? sharedBrowsers.get(how) : start());
+  const context = shared && await browser.createBrowserContext();
+  const page = context ? await context.newPage() : (await browser.pages())[0], logged = [];
+  page.on('console', m => m.type() === 'error' && logged.push(m.text()));
+  page.on('pageerror', e => logged.push(String(e)));
+  const cdp = engine === 'chromium' && await page.createCDPSession();
+  const fingers = {};  // Firefox's: each finger on the screen by its own handle
   return {
-    name, cdp, logged, pid,
-    emulate: (width, height, ratio = 1, touch = false) =>
-      page.setViewport({width, height, deviceScaleFactor: ratio, isMobile: touch, hasTouch: touch}),
-    open: url => page.goto(url, {waitUntil: 'load'}),
+    logged, cdp, pid: browser.process().pid,
+    setViewport: ({width, height, ratio = 1, touch = false}) => page.setViewport({width, height,
+      deviceScaleFactor: ratio, isMobile: touch, hasTouch: touch}).catch(e => {
+      // An older Firefox ESR lacks the command for the screen's orientation, sent beside the size.
+      if (!/unknown command/.test(e.message)) throw e;
+      return page.mainFrame().browsingContext.setViewport({viewport: {width, height},
+                                                           devicePixelRatio: ratio});
+    }),
+    goto: url => page.goto(url, {waitUntil: 'load'}),
     reload: () => page.reload({waitUntil: 'load'}),
-    eval: js => page.evaluate(js),
-    key: (down, code) => cdp ? cdp.send('Input.dispatchKeyEvent', {type: down ? 'rawKeyDown' : 'keyUp', code,
-                                        key: code === 'Space' ? ' ' : code, windowsVirtualKeyCode: VK[code] || 0})
-      : webdriverKey(code) && page.keyboard[down ? 'down' : 'up'](webdriverKey(code)),
-    click: (x, y) => page.mouse.click(x, y),
-    touch: async (kind, down) => {  // down: {finger: [x, y]}, those on the screen after this step
-      if (cdp) return cdp.send('Input.dispatchTouchEvent', {type: kind,
-                                  touchPoints: Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}))});
-      for (const [id, [x, y]] of Object.entries(down)) {  // Firefox's: each finger held, moved or lifted by its own handle
-        fingers[id] = await (fingers[id] ? fingers[id].move(x, y).then(() => fingers[id]) : page.touchscreen.touchStart(x, y));
+    evaluate: js => page.evaluate(js),
+    key: (down, code) => page.keyboard[down ? 'down' : 'up'](code === 'Space' && !cdp ? ' ' : code),
+    mouseClick: (x, y) => page.mouse.click(x, y),
+    touch: async (type, down) => {  // down: {finger: [x, y]}, those on the screen after it
+      if (cdp) {
+        const touchPoints = Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}));
+        return cdp.send('Input.dispatchTouchEvent', {type, touchPoints});
       }
-      for (const id of Object.keys(fingers).filter(id => !(id in down))) await fingers[id].end(), delete fingers[id];
+      for (const [id, [x, y]] of Object.entries(down)) {
+        fingers[id] = fingers[id] ? await fingers[id].move(x, y).then(() => fingers[id])
+          : await page.touchscreen.touchStart(x, y);
+      }
+      for (const id of Object.keys(fingers).filter(id => !(id in down))) {
+        await fingers[id].end();
+        delete fingers[id];
+      }
     },
     screenshot: clip => page.screenshot({clip, type: 'png'}).then(Buffer.from),
     close: () => (context || browser).close(),
   };
 }
-const closeBrowsers = () => Promise.all([...keptBrowsers.values()].map(b => b.then(b => b.close())));
-const VK = {ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, Escape: 27, Enter: 13};
+async function closeBrowsers() {
+  for (const started of sharedBrowsers.values()) await started.then(b => b.close(), () => {});
+  sharedBrowsers.clear();
+}
 
-// WebKitGTK on the X display, through its WebKitWebDriver, spoken to in WebDriver's JSON: keys by WebDriver's values
-// for them; no touch, which its driver does not emulate.
-async function webkit() {
-  const port = await new Promise(got => { const s = net.createServer().listen(0, () => { const {port} = s.address(); s.close(() => got(port)); }); });
-  const driver = spawn('WebKitWebDriver', [`--port=${port}`], {stdio: 'ignore'});
+// WebKitGTK on the X display, through WebKitWebDriver, in WebDriver's JSON. Its screen's pixel
+// ratio is set from the start, for the whole browser, by GTK's scale.
+async function webkitPage({ratio = 1}) {
+  const port = await new Promise(got => {
+    const probe = net.createServer().listen(0, () => {
+      const {port} = probe.address();
+      probe.close(() => got(port));
+    });
+  });
+  const driver = spawn('WebKitWebDriver', [`--port=${port}`],
+                       {stdio: 'ignore', env: {...process.env, GDK_SCALE: String(ratio)}});
   let session = '';
-  const call = (what, body, method = 'POST') => fetch(`http://127.0.0.1:${port}/session${session}${what}`,
-    {method, headers: {'Content-Type': 'application/json'}, body: body && JSON.stringify(body)})
-    .then(r => r.json()).then(({value}) => value?.error ? check(false, `WebDriver ${what}: ${value.message}`) : value);
-  for (let tries = 0; !session; tries++) {  // once the driver listens
-    session = await call('', {capabilities: {alwaysMatch: {browserName: 'MiniBrowser'}}})
-      .then(made => '/' + made.sessionId, e => tries < 100 ? sleep(100).then(() => '') : (driver.kill(), Promise.reject(e)));
-  }
-  const act = (type, actions, parameters) => call('/actions', {actions: [{type, id: type, parameters, actions}]});
+  const call = async (what, body, method = 'POST') => {
+    const response = await fetch(`http://127.0.0.1:${port}/session${session}${what}`,
+      {method, headers: {'Content-Type': 'application/json'}, body: body && JSON.stringify(body)});
+    const {value} = await response.json();
+    return check(!value?.error, () => `WebDriver ${what}: ${value.message}`) && value;
+  };
+  const capabilities = {alwaysMatch: {browserName: 'MiniBrowser'}};
+  const made = () => call('', {capabilities}).catch(() => null);  // once the driver listens
+  const {sessionId} = await waitFor('WebKitWebDriver to make a session', made).catch(e => {
+    driver.kill();
+    throw e;
+  });
+  session = `/${sessionId}`;
+  const act = (type, actions, parameters) =>
+    call('/actions', {actions: [{type, id: type, parameters, actions}]});
+  const script = js => `const done = arguments[0];
+    Promise.resolve((${js})).then(v => done([v]), e => done({error: String(e)}));`;
+  const evaluate = async js => {
+    const got = await call('/execute/async', {args: [], script: script(js)});
+    return Array.isArray(got) ? got[0] : check(false, `${js.slice(0, 80)}: ${got.error}`);
+  };
   return {
-    name: 'webkit', logged: [],
-    emulate: (width, height) => call('/window/rect', {width, height}),
-    open: url => call('/url', {url}),
+    logged: [],
+    setViewport: ({width, height}) => call('/window/rect', {width, height}),
+    goto: url => call('/url', {url}),
     reload: () => call('/refresh', {}),
-    eval: js => call('/execute/async', {args: [], script:
-      `const done = arguments[0]; Promise.resolve((${js})).then(v => done([v]), e => done({error: String(e)}));`})
-      .then(got => Array.isArray(got) ? got[0] : check(false, `${js.slice(0, 80)}: ${got.error}`)),
-    key: (down, code) => webdriverKey(code) && act('key', [{type: down ? 'keyDown' : 'keyUp', value: webdriverKey(code)}]),
-    click: (x, y) => act('pointer', [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
-                                     {type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}], {pointerType: 'mouse'}),
-    screenshot: ({x, y, width, height}) => call('/screenshot', undefined, 'GET').then(png => execFileSync('convert',  // its
-      ['png:-', '-crop', `${width}x${height}+${x}+${y}`, '+repage', 'png:-'], {input: Buffer.from(png, 'base64')})),  // own are off
+    evaluate,
+    touch: (type, down) => call('/execute/sync', {args: [down], script: FINGERS}),
+    key: (down, code) => act('key', [{type: down ? 'keyDown' : 'keyUp',
+                                      value: WEBDRIVER_KEYS[code]}]),
+    mouseClick: (x, y) => act('pointer', [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
+      {type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}], {pointerType: 'mouse'}),
+    screenshot: async clip => {  // of the window, cropped here: its driver's crops are off
+      const png = Buffer.from(await call('/screenshot', undefined, 'GET'), 'base64');
+      const [x, y, width, height] = [clip.x, clip.y, clip.width, clip.height]
+        .map(n => Math.round(n * ratio));
+      const crop = ['-crop', `${width}x${height}+${x}+${y}`, '+repage'];
+      return execFileSync('convert', ['png:-', ...crop, 'png:-'], {input: png});
+    },
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
   };
 }
-// A key by its code as WebDriver's value for it; none for those it has none for, nor AltRight (WebKitWebDriver never answers it).
-const WEBDRIVER_KEYS = Object.fromEntries(`Backspace Tab . . Enter ShiftLeft ControlLeft AltLeft Pause Escape Space PageUp
-  PageDown End Home ArrowLeft ArrowUp ArrowRight ArrowDown Insert Delete . . NumpadEqual Numpad0 Numpad1 Numpad2 Numpad3 Numpad4
-  Numpad5 Numpad6 Numpad7 Numpad8 Numpad9 NumpadMultiply NumpadAdd . NumpadSubtract NumpadDecimal NumpadDivide`.split(/\s+/)
-  .map((code, i) => [code, String.fromCharCode(0xE003 + i)]).concat([...Array(12)].map((_, i) => [`F${i + 1}`, String.fromCharCode(0xE031 + i)]),
-    [['MetaLeft', '\uE03D'], ['ShiftRight', '\uE050'], ['ControlRight', '\uE051'], ['MetaRight', '\uE053'],
-     ['Space', ' '], ['Backquote', '`'], ['Minus', '-'], ['Equal', '='], ['BracketLeft', '['], ['BracketRight', ']'],
-     ['Semicolon', ';'], ['Quote', "'"], ['Backslash', '\\'], ['Comma', ','], ['Period', '.'], ['Slash', '/']]));
-const webdriverKey = code => WEBDRIVER_KEYS[code] || (/^(Key|Digit).$/.test(code) ? code.slice(-1).toLowerCase() : undefined);
+// WebKitWebDriver's touch actions reach the page as a mouse's: the fingers (arguments[0], as
+// {id: [x, y]}, those on the screen now) are the pointer events WebKit makes for them instead,
+// each at the element it came down on, and a finger lifted where it came down a click.
+const FINGERS = `const now = arguments[0], fingers = window.testFingers ??= {};
+  const fire = (type, id, [clientX, clientY]) => fingers[id].target.dispatchEvent(new PointerEvent(
+    type, {pointerId: 2 + +id, pointerType: 'touch', isPrimary: id === Object.keys(fingers)[0],
+           clientX, clientY, bubbles: true, cancelable: true, composed: true}));
+  for (const [id, at] of Object.entries(now)) {
+    const finger = fingers[id];
+    if (finger && String(finger.at) === String(at)) continue;
+    const target = finger?.target || document.elementFromPoint(...at);
+    fingers[id] = {at, target, moved: Boolean(finger)};
+    fire(finger ? 'pointermove' : 'pointerdown', id, at);
+  }
+  for (const id of Object.keys(fingers).filter(id => !(id in now))) {
+    fire('pointerup', id, fingers[id].at);
+    if (!fingers[id].moved) fingers[id].target.click();
+    delete fingers[id];
+  }`;
+// WebDriver's values for the keys the scenarios type.
+const WEBDRIVER_KEYS = {Enter: '\uE007', Escape: '\uE00C', Space: ' ', ArrowLeft: '\uE012',
+  ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', ShiftLeft: '\uE008',
+  ControlLeft: '\uE009', AltLeft: '\uE00A', MetaLeft: '\uE03D', ShiftRight: '\uE050',
+  ControlRight: '\uE051', AltRight: '\uE052', MetaRight: '\uE053'};
 
-// Each engine, and the scenarios it cannot be driven for, with why.
-const ENGINES = {chromium: {cannot: {}}, firefox: {cannot: {}}, webkit: {cannot: {
-  touch: 'WebKitWebDriver emulates no touch screen', turned: 'WebKitWebDriver emulates no phone',
-  bytes: 'the HTTP cache of a WebKitWebDriver session answers no revalidation: its worker fetches every file again',
-  'screen-4k': 'WebKitWebDriver\'s pictures of a 4K window are not the screen\'s pixels on every release (Debian 13)'}}};
-
-// A browser of the engine on a fresh profile, its window 1024x768, a touch screen or not where that is set at the
-// start, Chromium's flags or Firefox's settings given too, with the checks' common reads; errors(): what its pages and
-// it have logged.
-async function open(engine, touch = false, flags = [], prefs = {}, keep = false) {
-  const b = await (engine === 'webkit' ? webkit() : puppeteerEngine(engine, touch, flags, prefs, keep));
-  const seen = [];  // errors of pages left
-  await b.emulate(1024, 768);
-  Object.assign(b, {
-    go: async url => { await b.errors(); await b.open(url); },
-    again: async () => { await b.errors(); await b.reload(); },
-    errors: async () => (seen.push(...await b.eval('window.errors ? errors.splice(0) : []').catch(() => [])),
-                         [...seen, ...b.logged]),
-    rect: id => b.eval(`(r => [r.x, r.y, r.width, r.height])(document.getElementById('${id}').getBoundingClientRect())`),
-    centre: id => b.rect(id).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
-    press: async id => { const [x, y] = await b.centre(id); await b.click(x, y); },
-    keys: async (down, ...codes) => { for (const code of codes) await b.key(down, code); },
-    tap: async (...codes) => { for (const code of codes) await b.key(true, code), await b.key(false, code); },
-    // The canvas as the screen shows it.
-    grab: () => b.rect('canvas').then(([x, y, width, height]) => b.screenshot({x, y, width, height})).then(png => new Picture(png)),
-    // Where the disc's centre is, [time, x, y], with the time in ms at which the canvas was drawn so.
-    disc: () => b.eval('[drawn, ...discCentre()]'),
-    status: () => b.eval(STATUS),
-    ready: async () => check(await b.eval(`Promise.race([navigator.serviceWorker.ready.then(() => true),
-      new Promise(r => setTimeout(r, 10000))])`), 'the page has no service worker ready after 10 s'),
+// A page of the engine on a fresh profile, its window 1024x768. Options: touch, a touch screen
+// where that is set at the start (Firefox); ratio, the screen's pixel ratio where that is set at
+// the start (WebKitGTK); flags, Chromium's; prefs, Firefox's settings; shared
+// (above); log, where the checks say what they measured.
+async function launch(engine, options = {}) {
+  const page = await (engine === 'webkit' ? webkitPage(options) : puppeteerPage(engine, options));
+  const {goto, reload} = page, left = [];  // errors of the pages left
+  const taken = () => page.evaluate('window.errors?.splice(0) || []').catch(() => []);
+  const leave = async () => left.push(...await taken());
+  Object.assign(page, {
+    engine, log: options.log || (() => {}),
+    goto: url => leave().then(() => goto(url)),
+    reload: () => leave().then(reload),
+    errors: () => leave().then(() => [...left, ...page.logged]),
+    box: selector => page.evaluate(`(r => [r.x, r.y, r.width, r.height])(
+      document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect())`),
+    centre: selector => page.box(selector).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
+    click: async selector => page.mouseClick(...await page.centre(selector)),
+    down: code => page.key(true, code),
+    up: code => page.key(false, code),
+    press: async code => {
+      await page.down(code);
+      await page.up(code);
+    },
+    canvas: async () => {  // as the screen shows it
+      const [x, y, width, height] = await page.box('#canvas');
+      return new Picture(await page.screenshot({x, y, width, height}));
+    },
+    disc: () => page.evaluate('[drawn, ...discCentre()]'),  // [ms when drawn so, x, y]
+    status: () => page.evaluate("document.getElementById('status').textContent"),
+    workerReady: () => waitFor('the page\'s service worker to be active', () => page.evaluate(
+      "navigator.serviceWorker.getRegistration().then(r => r?.active?.state === 'activated')")),
   });
-  return b;
+  await page.setViewport({width: 1024, height: 768});
+  return page;
 }
 
-// A first frame in full view on a page with nothing to scroll: only the frame's colours on the screen, the disc at
-// the centre and "Level: 1"; pixel for pixel the frame same, when given, the first at the same clock. Gives it. A frame
-// unlike, when given, the canvas's last one before a new game, is not taken for it: the canvas shows it till that draws.
-async function firstFrame(b, where, same, unlike) {
-  const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight)(canvas.getBoundingClientRect())
-    && scrollX + scrollY == 0 && document.documentElement.scrollHeight <= innerHeight && document.documentElement.scrollWidth <= innerWidth`;
-  const first = await waitFor(async () => await b.eval(inView).catch(() => false) && b.grab(),
-                            p => p && p.label() === LEVEL_1 && p.game() !== unlike?.game(), 20);
-  if (!first) check(false, `${where}: no first frame with "Level: 1" in full view on a page with nothing to scroll; the canvas ` +
-    `is at ${await b.rect('canvas').catch(() => '?')}, the page says: ${await b.status().catch(() => '?')}`);
+// The first frame, in full view on a page with nothing to scroll: only the frame's colours, the
+// disc at the centre, "Level: 1"; pixel for pixel the frame `same` if given. A frame like
+// `unlike`, the canvas's last before a new game, is not taken for it.
+async function firstFrame(page, {where, same, unlike}) {
+  const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth
+    && r.bottom <= innerHeight)(canvas.getBoundingClientRect()) && !scrollX && !scrollY
+    && document.documentElement.scrollHeight <= innerHeight
+    && document.documentElement.scrollWidth <= innerWidth`;
+  const shown = async () => await page.evaluate(inView).catch(() => false) && page.canvas();
+  const isFirst = p => p && p.label() === LEVEL_1() && p.game() !== unlike?.game();
+  const what = `${where}: a first frame with "Level: 1" in full view, nothing to scroll`;
+  const first = await waitFor(what, shown, {until: isFirst, seconds: 20}).catch(async e => {
+    throw new Failure(`${e.message}; the page says: ${await page.status().catch(() => '?')}`);
+  });
   const strays = [...first.colours()].filter(c => ![GREY, FLOOR, WHITE, DISC].includes(c));
-  check(!strays.length, `${where}: the first frame shows ${strays.slice(0, 5).join(' ')}, none of the frame's colours`);
+  check(!strays.length, () => `${where}: the first frame shows ${strays.slice(0, 5).join(' ')}`);
   check(first.at(319, 239) === DISC, `${where}: no disc at the centre: ${first.at(319, 239)}`);
-  check(!same || first.game() === same.game(), `${where}: the first frame is not the one of the same clock on the desktop`);
+  check(!same || first.game() === same.game(), `${where}: not the frame of the same clock`);
   return first;
 }
 
 const WAYS = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]};
 
-// The way among those given of the longest stretch of floor from the centre, past the disc, so that no wall or exit
-// stops it, and its length.
+// Of the ways given, the one with the longest stretch of floor from the centre past the disc, so
+// that no wall or exit stops it, and that length.
 function openWay(first, ways = Object.keys(WAYS)) {
   const ahead = ([dx, dy], n = 8) => {
     while (first.at(320 + n * dx, 240 + n * dy) === FLOOR && Math.abs(n * (dx || dy)) < 240) n++;
     return n - 1;
   };
-  const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a), reach = ahead(WAYS[way]);
-  check(reach >= 200, `only ${reach} pixels of floor from the centre: choose another clock for this room`);
-  return [way, reach];
+  const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a);
+  const reach = ahead(WAYS[way]);
+  check(reach >= 200, `only ${reach} pixels of floor from the centre: choose another clock`);
+  return {way, reach};
 }
 
 // The disc stands still once what was under way has been drawn.
-async function still(b) {
-  const at = () => b.disc().then(d => d.slice(1).join());
-  return await sleep(200).then(at) === await sleep(300).then(at);
+async function still(page) {
+  const at = () => sleep(250).then(page.disc).then(d => d.slice(1).join());
+  return await at() === await at();
 }
 
-// While the way is held (press), the disc moves a pixel a tick, 140 pixels a second, for 1 s or half way to the wall
-// (reach pixels from the centre), which leaves a slow browser time to look before it; let go (release), it stops.
-async function pace(b, how, way, reach, press, release) {
+// While the way is held (press), the disc moves a pixel a tick, 140 pixels a second: timed from
+// its first move for 1 s or half way to the wall (reach pixels from the centre), which leaves a
+// slow browser time to look. `during` runs meanwhile. Let go (release), it stops.
+async function pace(page, {how, way, reach, press, release, during = async () => {}}) {
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
+  const along = () => page.disc().then(d => [d[0], d[axis]]);  // [ms, place on the way's axis]
+  const look = async () => {
+    const [t0, p0] = await waitFor(`the disc to move while ${how} ${way}`, along,
+                                   {until: ([, p]) => Math.abs(p - centre) > 5});
+    const far = ([t, p]) => t - t0 > 1000 || Math.abs(p - p0) > reach / 2;
+    return [t0, p0, ...await waitFor(`a second look while ${how} ${way}`, along, {until: far})];
+  };
   await press();
-  const along = () => b.disc().then(d => [d[0], d[axis]]);  // [time, place on the way's axis]
-  const [t0, p0] = check(await waitFor(along, g => Math.abs(g[1] - centre) > 5), `the disc does not move while ${how} ${way}`);
-  const [t1, p1] = await waitFor(along, g => g[0] - t0 > 1000 || Math.abs(g[1] - p0) > reach / 2);
+  const [looked, meanwhile] = await Promise.allSettled([look(), during()]);
+  for (const {reason} of [looked, meanwhile]) if (reason) throw reason;
+  const [t0, p0, t1, p1] = looked.value, speed = Math.abs(p1 - p0) / (t1 - t0) * 1000;
   await release();
-  const moved = Math.abs(p1 - p0), speed = moved / (t1 - t0) * 1000;
-  b.say(`${how} ${way}: ${moved.toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ${speed.toFixed(1)} px/s`);
-  check(Math.abs(p1 - centre) < reach, 'the disc reached the wall before the second look: the browser is too slow to tell');
-  check((p1 - p0) * (WAYS[way][0] + WAYS[way][1]) > 0, `${how} ${way}, the disc moves the other way`);
-  check(Math.abs(speed - 140) <= 7, `${how} ${way}, the disc moves at ${speed.toFixed(1)} pixels a second, not 140`);
-  check(await still(b), `the disc goes on moving once ${how} ${way} has stopped`);
+  page.log(`${how} ${way}: ${Math.abs(p1 - p0).toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ` +
+           `${speed.toFixed(1)} px/s`);
+  check(Math.abs(p1 - centre) < reach, 'the disc reached the wall before the second look');
+  check((p1 - p0) * (WAYS[way][0] + WAYS[way][1]) > 0, `${how} ${way}, the disc moves back`);
+  check(Math.abs(speed - 140) <= 7, `${how} ${way}, the disc moves at ${speed.toFixed(1)} px/s`);
+  check(await still(page), `the disc goes on moving once ${how} ${way} has stopped`);
 }
 
-// Pressed, the disc moves 5 pixels or more on an axis, the way given if any ([dx, dy]: -1, 0 or 1 on each); released,
-// it stops. Gives how far it moved on each axis.
-async function nudge(b, how, press, release, released, way) {
-  const before = await b.disc();
+// Pressed, the disc moves 5 pixels or more on an axis, or on each axis of the way given if any
+// ([dx, dy], each -1, 0 or 1), as the keys of a diagonal may reach the game a frame apart;
+// released, it stops. Gives how far it moved on each axis.
+async function nudge(page, {how, press, release, released = 'let go', way}) {
+  const [, x, y] = await page.disc();
   await press();
-  const after = check(await waitFor(b.disc, g => Math.abs(g[1] - before[1]) > 4 || Math.abs(g[2] - before[2]) > 4),
-                      `the disc does not move while ${how}`);
+  const far = [x1 => Math.abs(x1 - x) > 4, y1 => Math.abs(y1 - y) > 4];
+  const off = ([, ...at]) => way ? far.every((f, i) => !way[i] || f(at[i]))
+    : far.some((f, i) => f(at[i]));
+  const [, x1, y1] = await waitFor(`the disc to move while ${how}`, page.disc, {until: off});
   await release();
-  check(await still(b), `the disc goes on moving after ${how}, once ${released}`);
-  const moved = [after[1] - before[1], after[2] - before[2]];
-  check(!way || moved.every((d, i) => Math.sign(d) === way[i]), `${how}, the disc moves by ${moved}`);
-  return moved;
+  check(await still(page), `the disc goes on moving after ${how}, once ${released}`);
+  const by = [x1 - x, y1 - y];
+  check(!way || by.every((d, i) => Math.sign(d) === way[i]), `${how}, the disc moves by ${by}`);
+  return by;
 }
 
-module.exports = {BLACK, CLOCK, DISC, ENGINES, closeBrowsers, FLOOR, Failure, GREY, MONSTER, WHITE, Picture, STATUS, WAYS, check, firstFrame,
-                  nudge, open, openWay, pace, serve, served, sha256, sleep, still, waitFor};
+module.exports = {BLACK, CLOCK, DISC, FLOOR, GREY, MONSTER, WAYS, WHITE, Failure, Picture, check,
+                  closeBrowsers, firstFrame, launch, nudge, openWay, pace, serve, served, sha256,
+                  sleep, still, waitFor};
