@@ -150,19 +150,23 @@ machine_release() {
 # and sources.list.d/, one-line and deb822 alike) for its own release, with that
 # release's suites (bookworm, bookworm-updates, ...) named for RELEASE (trixie,
 # trixie-updates, ...); prints the files written, one a line. The same archives,
-# so the same mirrors, for another release of the same distribution.
-apt_sources() {  # RELEASE DIR
-    local release=$1 dir=$2 list ours
+# so the same mirrors, for another release of the same distribution. With a third
+# argument, point, only the release's own suite: as its last point release
+# shipped it, without the updates and security fixes since.
+apt_sources() {  # RELEASE DIR [point]
+    local release=$1 dir=$2 point=${3:-} list ours
     ours=$(machine_release)
     for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
         [ -f "$list" ] || continue
-        awk -v ours="$ours" -v release="$release" '$1 == "deb" { sub(/\[[^]]*\]/, "")
-            if ($3 == ours || index($3, ours "-") == 1) { sub("^" ours, release, $3); print }
-        }' "$list"
+        awk -v ours="$ours" -v release="$release" -v point="$point" '$1 == "deb" {
+            sub(/\[[^]]*\]/, "")
+            if ($3 == ours || (!point && index($3, ours "-") == 1)) {
+                sub("^" ours, release, $3); print
+            } }' "$list"
     done >"$dir/host.list"
     for list in /etc/apt/sources.list.d/*.sources; do
         [ -f "$list" ] || continue
-        awk -v ours="$ours" -v release="$release" -v RS= '{
+        awk -v ours="$ours" -v release="$release" -v point="$point" -v RS= '{
             deb = 0; suites = ""
             n = split($0, lines, "\n")
             for (l = 1; l <= n; l++) {
@@ -170,7 +174,7 @@ apt_sources() {  # RELEASE DIR
                 for (i = 2; i <= m; i++) {
                     if (words[1] == "Types:" && words[i] == "deb") deb = 1
                     if (words[1] == "Suites:" &&
-                        (words[i] == ours || index(words[i], ours "-") == 1)) {
+                        (words[i] == ours || (!point && index(words[i], ours "-") == 1))) {
                         sub("^" ours, release, words[i]); suites = suites " " words[i]
                     }
                 }
