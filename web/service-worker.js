@@ -15,31 +15,40 @@ const RELEASE = 'RELEASE';
 const OURS = `cavedot ${self.registration.scope} `;
 const CACHE = OURS + RELEASE;
 
-const hex = digest => Array.from(new Uint8Array(digest), byte => byte.toString(16).padStart(2, '0')).join('');
+const hexByte = byte => byte.toString(16).padStart(2, '0');
+const hex = digest => Array.from(new Uint8Array(digest), hexByte).join('');
 
-// The file as the server has it, kept if it is this release's. The server is
-// only asked whether the page's own copy is still current (most often it is,
-// and the file is not sent again). The page is asked for by its folder's
+// Keeps the file as the server has it, if it is this release's. The server is
+// only asked whether the page's own copy is still current: most often it is,
+// and the file is not sent again. The page is asked for by its folder's
 // address, as it was most likely loaded, and kept under both its names.
 async function keep(cache, file, sum) {
   const names = file === 'index.html' ? ['./', file] : [file];
   const response = await fetch(names[0], {cache: 'no-cache'});
   if (!response.ok) throw Error(`${file}: ${response.status} ${response.statusText}`);
-  if (hex(await crypto.subtle.digest('SHA-256', await response.clone().arrayBuffer())) !== sum) {
+  const digest = await crypto.subtle.digest('SHA-256', await response.clone().arrayBuffer());
+  if (hex(digest) !== sum) {
     throw Error(`${file} on the server is not this release's`);
   }
   await Promise.all(names.map(name => cache.put(name, response.clone())));
 }
 
-self.addEventListener('install', event => {
-  event.waitUntil(caches.open(CACHE)
-      .then(cache => Promise.all(Object.entries(FILES).map(([file, sum]) => keep(cache, file, sum))))
-      .catch(error => caches.delete(CACHE).then(() => { throw error; })));
-});
+// A release that did not arrive whole leaves no cache behind.
+async function install() {
+  const cache = await caches.open(CACHE);
+  try {
+    await Promise.all(Object.entries(FILES).map(([file, sum]) => keep(cache, file, sum)));
+  } catch (error) {
+    await caches.delete(CACHE);
+    throw error;
+  }
+}
+self.addEventListener('install', event => event.waitUntil(install()));
 
 self.addEventListener('activate', event => {
-  event.waitUntil(caches.keys().then(names => Promise.all(
-      names.filter(name => name.startsWith(OURS) && name !== CACHE).map(name => caches.delete(name)))));
+  const older = name => name.startsWith(OURS) && name !== CACHE;
+  event.waitUntil(caches.keys()
+      .then(names => Promise.all(names.filter(older).map(name => caches.delete(name)))));
 });
 
 self.addEventListener('fetch', event => {
