@@ -238,13 +238,18 @@ showContrast();
 
 // The game's compiled code, fetched once and kept for every run. The fetch
 // starts as soon as this script runs, before cavedot.js has run, and takes the
-// response that index.html's preload asked for; the code compiles while it
+// response that index.html's preload asked for. It asks as the preload does,
+// without CORS and with credentials, which for a file of the page's own origin
+// still gives a response the page can read: a browser gives a preload's
+// response only to a request of the same mode and credentials, and WebKit only
+// to one with the same headers, where a CORS preload adds an Origin header
+// that fetch() leaves out for its own origin. The code compiles while it
 // arrives where the server says that it is WebAssembly. A run that finds the
 // fetch failed says why, and the next run fetches it again.
 let compiledWasm;  // a promise of the game's WebAssembly module
 function compileGame() {
   if (compiledWasm) return compiledWasm;
-  compiledWasm = fetch('cavedot.wasm').then(r => {
+  compiledWasm = fetch('cavedot.wasm', {mode: 'no-cors', credentials: 'include'}).then(r => {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
     const streamed = r.headers.get('Content-Type') === 'application/wasm';
     return streamed ? WebAssembly.compileStreaming(r) : r.arrayBuffer().then(WebAssembly.compile);
