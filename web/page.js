@@ -251,6 +251,7 @@ function compileGame() {
   if (compiledWasm) return compiledWasm;
   compiledWasm = fetch('cavedot.wasm', {mode: 'no-cors', credentials: 'include'}).then(r => {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
+    codeCopy = copyForWorker(r);
     const streamed = r.headers.get('Content-Type') === 'application/wasm';
     return streamed ? WebAssembly.compileStreaming(r) : r.arrayBuffer().then(WebAssembly.compile);
   });
@@ -338,19 +339,35 @@ again.addEventListener('click', () => again.hidden || start());
 // The service worker (service-worker.js) keeps the page's files for play
 // without a network. It is registered once the game has started, so that none
 // of its requests delays the first frame, and by then the page has fetched its
-// files itself: the worker only asks the server whether they are still current.
-// Where there are no workers (plain http, an origin of its own, some private
-// windows) the page plays all the same. Registered once, by the first run.
+// files itself: the worker takes them from the HTTP cache. Where there are no
+// workers (plain http, an origin of its own, some private windows) the page
+// plays all the same. Registered once, by the first run.
 let offlineAsked = false;
-function keepOffline() {
+async function keepOffline() {
   if (offlineAsked) return;
   offlineAsked = true;
   try {
-    navigator.serviceWorker.register('service-worker.js')
-      .catch(e => console.warn('No play offline:', e.message));
+    await codeCopy;  // in its cache before the worker looks for it
+    await navigator.serviceWorker.register('service-worker.js');
   } catch (e) {
     console.warn('No play offline:', e.message);
+    if (codeCopy) caches.delete(CODE_COPY).catch(() => {});
   }
+}
+
+// On a first visit the page leaves the worker a copy of the game's code, the
+// largest of its files, in a cache of its own: where there is no HTTP cache to
+// take it from (WebKitGTK keeps none in a private session, as WebDriver's), the
+// worker would download it again. The worker takes it once its SHA-256 is
+// right, and deletes it when it takes over.
+const CODE_COPY = `cavedot ${new URL('.', location.href)} the page's code`;
+let codeCopy;  // a promise that the copy is kept, on a first visit
+function copyForWorker(response) {
+  try {
+    if (navigator.serviceWorker.controller) return;  // not a first visit
+    const copy = response.clone();
+    return caches.open(CODE_COPY).then(cache => cache.put('cavedot.wasm', copy)).catch(() => {});
+  } catch {}  // no workers, or no caches, here
 }
 
 fit();  // before the first paint, with the controls as they will stay: the game never jumps
