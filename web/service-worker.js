@@ -2,13 +2,13 @@
 // each file's SHA-256 written in by tools/build-web) is installed only once
 // every file has the bytes named, else tried again on a later visit: a server
 // caught mid-upload leaves the old one whole. It takes over, deleting the old
-// cache, once no page uses the old one: a page never mixes two releases.
+// caches, once no page uses the old one: a page never mixes two releases.
 const FILES = {FILES};
 const RELEASE = 'RELEASE';
 const SCOPE = self.registration.scope;
 // One for each release of each copy (path) of the game.
-const OURS = `cavedot ${SCOPE} `;
-const CACHE = OURS + RELEASE;
+const CACHE = `cavedot ${SCOPE} ${RELEASE}`;
+const OURS = new Set(['./', ...Object.keys(FILES)].map(file => new URL(file, SCOPE).href));
 
 const hexByte = byte => byte.toString(16).padStart(2, '0');
 const sha256 = async response => Array.from(new Uint8Array(
@@ -51,11 +51,17 @@ async function install() {
 }
 self.addEventListener('install', event => event.waitUntil(install()));
 
-self.addEventListener('activate', event => {
-  const older = name => name.startsWith(OURS) && name !== CACHE;
-  event.waitUntil(caches.keys()
-      .then(names => Promise.all(names.filter(older).map(name => caches.delete(name)))));
-});
+// Deletes the caches that hold this copy's files alone, its earlier releases'
+// whatever their names, and the page's copy of the code: those of another app,
+// or of a copy at another path, hold other addresses.
+async function dropOlder() {
+  for (const name of await caches.keys()) {
+    if (name === CACHE) continue;
+    const held = await caches.open(name).then(cache => cache.keys());
+    if (held.length && held.every(request => OURS.has(request.url))) await caches.delete(name);
+  }
+}
+self.addEventListener('activate', event => event.waitUntil(dropOlder()));
 
 self.addEventListener('fetch', event => {
   event.respondWith(caches.open(CACHE)
