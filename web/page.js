@@ -6,18 +6,19 @@ const gameArea = document.getElementById('game-area');
 const canvas = document.getElementById('canvas');
 const again = document.getElementById('again');
 const statusLine = document.getElementById('status');
-const loading = document.getElementById('loading');  // over the game, where it moves nothing
+const loading = document.getElementById('loading');  // laid over the game: hiding it moves nothing
 const fullscreen = document.getElementById('fullscreen');
 
-// The largest size that fits, 4:3. Where the game fits at its own size, each
-// of its pixels takes a whole number of the screen's, so that all are square
-// and equal; a smaller screen gets the largest fit, in blocks of 4 by 3 CSS
-// pixels. Placed on whole CSS pixels, which at 1, 2 or 3 screen pixels each
-// keep the game's pixels on the screen's; never smoothed.
+// The game takes the largest 4:3 size that fits. Where it fits at its own size,
+// each of its pixels is a whole number of screen pixels, so that all are square
+// and equal; a smaller window gets the largest size in steps of 4 by 3 CSS
+// pixels. The canvas sits on whole CSS pixels, which at 1, 2 or 3 screen pixels
+// each keep the game's pixels on the screen's. It is never smoothed.
 function fit() {
   const ratio = devicePixelRatio, w = gameArea.clientWidth, h = gameArea.clientHeight;
   const most = Math.min(w / 640, h / 480) * ratio;  // screen pixels per game pixel
-  const width = most >= ratio ? 640 * Math.floor(most) / ratio : 4 * Math.floor(Math.min(w / 4, h / 3));
+  const blocks = Math.floor(Math.min(w / 4, h / 3));  // of 4 by 3 CSS pixels
+  const width = most >= ratio ? 640 * Math.floor(most) / ratio : 4 * blocks;
   const height = width * 3 / 4;
   canvas.style.width = width + 'px';
   canvas.style.height = height + 'px';
@@ -25,16 +26,19 @@ function fit() {
   canvas.style.top = Math.floor((h - height) / 2) + 'px';
 }
 new ResizeObserver(fit).observe(gameArea);
-(function watchRatio() {  // the browser's zoom, or a screen with other pixels
+(function watchRatio() {  // the browser zoomed, or the window moved to a denser screen
   matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener('change', () => {
     fit();
     watchRatio();
   }, {once: true});
 })();
 
-// The keys the game uses would scroll the page or press a button.
+// The keys the game uses would otherwise scroll the page, or press the button
+// that has the focus (a button is pressed as Space goes up).
 const gameKeys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Space'];
-addEventListener('keyup', e => gameKeys.includes(e.code) && e.preventDefault());  // Space lets a button go
+addEventListener('keyup', e => {
+  if (gameKeys.includes(e.code)) e.preventDefault();
+});
 addEventListener('keydown', e => {
   if (gameKeys.includes(e.code)) e.preventDefault();
   if (!again.hidden && !e.repeat && ['Space', 'Enter', 'NumpadEnter'].includes(e.code)) {
@@ -53,31 +57,48 @@ function send(type, code, control) {
 }
 for (const [button, code] of [['space', 'Space'], ['escape', 'Escape']]) {
   const element = document.getElementById(button);
-  element.addEventListener('pointerdown', e => { e.preventDefault(); send('keydown', code, button); });
-  element.addEventListener('contextmenu', e => e.preventDefault());  // a long press is a held key
-  for (const type of ['pointerup', 'pointercancel']) element.addEventListener(type, () => send('keyup', code, button));
+  element.addEventListener('pointerdown', e => {
+    e.preventDefault();
+    send('keydown', code, button);
+  });
+  // A long press is a key held down, not a call for the browser's menu.
+  element.addEventListener('contextmenu', e => e.preventDefault());
+  for (const type of ['pointerup', 'pointercancel']) {
+    element.addEventListener(type, () => send('keyup', code, button));
+  }
 }
 
 // A stick pushed (dx, dy) from where it rests, past its dead zone, holds each
 // arrow within 67.5 degrees of that way: one alone within 22.5 degrees of it,
 // else two, a diagonal.
-const arrows = [['ArrowLeft', -1, 0], ['ArrowRight', 1, 0], ['ArrowUp', 0, -1], ['ArrowDown', 0, 1]];
+const arrows = [['ArrowLeft', -1, 0], ['ArrowRight', 1, 0], ['ArrowUp', 0, -1],
+                ['ArrowDown', 0, 1]];
 function pointing(dx, dy, deadZone) {
   const distance = Math.hypot(dx, dy);
-  const held = ([, x, y]) => distance > deadZone && (x * dx + y * dy) / distance > Math.sin(Math.PI / 8);
+  const near = (x, y) => (x * dx + y * dy) / distance > Math.sin(Math.PI / 8);
+  const held = ([, x, y]) => distance > deadZone && near(x, y);
   return new Set(arrows.filter(held).map(([code]) => code));
 }
-// The keys a control holds (held) made those it holds now, by key events.
+// A control lets go of the keys it no longer holds and presses those it now
+// holds; `held` is its set of keys, brought up to `now`.
 function hold(control, held, now) {
-  for (const code of held) if (!now.has(code)) held.delete(code), send('keyup', code, control);
-  for (const code of now) if (!held.has(code)) held.add(code), send('keydown', code, control);
+  for (const code of held) {
+    if (now.has(code)) continue;
+    held.delete(code);
+    send('keyup', code, control);
+  }
+  for (const code of now) {
+    if (held.has(code)) continue;
+    held.add(code);
+    send('keydown', code, control);
+  }
 }
 
 // A finger on the game is a stick, pushed the way it has moved from where it
 // came down. Lifting it lets its arrows go.
 const deadZone = 10;  // CSS pixels
 let stick = null;
-gameArea.addEventListener('contextmenu', e => e.preventDefault());  // a finger held still
+gameArea.addEventListener('contextmenu', e => e.preventDefault());  // a finger held still: no menu
 gameArea.addEventListener('pointerdown', e => {
   if (e.pointerType !== 'mouse' && !stick && e.target !== again) {
     stick = {id: e.pointerId, x: e.clientX, y: e.clientY, held: new Set()};
@@ -95,18 +116,20 @@ for (const type of ['pointerup', 'pointercancel']) {
   });
 }
 
-// Gamepads. One in the standard mapping: the d-pad and the left stick hold the
-// arrows, A and Start are Space, B and Back are Escape. Any other's buttons are
-// unknown: only its first stick (axes 0 and 1) moves, and its line says so.
-// Pads are read once a frame while any is connected; a pad gone, or the window
-// left, lets go of all that it held. Each game hears afresh what they hold.
+// Gamepads. On a pad in the standard mapping the d-pad and the left stick hold
+// the arrows, A and Start are Space, B and Back are Escape. Any other pad
+// numbers its buttons its own way: only its first stick (axes 0 and 1) moves,
+// and its line says so. Pads are read once a frame while any is connected; a
+// pad unplugged, or the window left, lets go of all it held. Each new game is
+// told again what they hold.
 const padKeys = [[12, 'ArrowUp'], [13, 'ArrowDown'], [14, 'ArrowLeft'], [15, 'ArrowRight'],
                  [0, 'Space'], [9, 'Space'], [1, 'Escape'], [8, 'Escape']];
 const pads = new Map();  // a connected pad's index: the keys it holds
 let polling = false, away = false;
 function connectedPads() {
   try {  // a permissions policy, or a frame's host, may forbid them
-    return [...navigator.getGamepads ? navigator.getGamepads() : []].filter(pad => pad && pad.connected);
+    const all = navigator.getGamepads ? navigator.getGamepads() : [];
+    return [...all].filter(pad => pad && pad.connected);
   } catch {
     return [];
   }
@@ -119,13 +142,18 @@ function padHolds(pad) {
 }
 function readPads() {
   const now = new Map(connectedPads().map(pad => [pad.index, pad]));
-  for (const [index, held] of pads) if (!now.has(index)) hold('pad ' + index, held, new Set()), pads.delete(index);
+  for (const [index, held] of pads) {
+    if (now.has(index)) continue;
+    hold('pad ' + index, held, new Set());
+    pads.delete(index);
+  }
   for (const [index, pad] of now) {
     if (!pads.has(index)) pads.set(index, new Set());
     hold('pad ' + index, pads.get(index), padHolds(pad));
   }
   polling = now.size > 0;
-  const other = [...now.values()].some(pad => pad.mapping !== 'standard');  // its line said instead
+  // A pad of unknown layout has a line of its own, said instead of the usual one.
+  const other = [...now.values()].some(pad => pad.mapping !== 'standard');
   document.getElementById('pad').hidden = !polling || other;
   document.getElementById('other-pad').hidden = !other;
   if (polling) requestAnimationFrame(readPads);
@@ -136,7 +164,8 @@ addEventListener('blur', () => {
   for (const [index, held] of pads) hold('pad ' + index, held, new Set());
 });
 addEventListener('focus', () => away = false);
-function padsToNewGame() {  // it has heard nothing of what they hold: they say it again
+// A new game has heard nothing of what the pads hold: they press it all again.
+function padsToNewGame() {
   for (const held of pads.values()) held.clear();
   polling || readPads();
 }
@@ -172,7 +201,7 @@ document.addEventListener('fullscreenchange', () => {
 // colours; the canvas shows each as one of these, which stand apart by
 // lightness alone: the dot 18:1 from the floor, the monsters 5.5:1 from it and
 // 3.3:1 from the dot, the exit 5.8:1 from the walls. Text stays white on black.
-const highContrast = [  // [the game's colour, shown as], 0xRRGGBB
+const highContrast = [  // pairs of 0xRRGGBB: the game's colour, the colour shown for it
   [0x0a0a0a, 0x0a0a0a],  // floor
   [0x646364, 0x005ae6],  // walls (the frame's background): blue
   [0xffffff, 0xffffff],  // the exit, text
@@ -185,7 +214,9 @@ const systemContrast = matchMedia('(prefers-contrast: more)');
 // The player's choice, 'more' or 'designed', kept where the browser lets the
 // page keep it (a sandboxed frame may not): else for this visit only.
 let choice = null;
-try { choice = localStorage.getItem('cavedot-contrast'); } catch {}
+try {
+  choice = localStorage.getItem('cavedot-contrast');
+} catch {}
 const contrasted = () => (choice || (systemContrast.matches ? 'more' : 'designed')) === 'more';
 let game;  // the running program's Module
 function showContrast() {
@@ -193,27 +224,36 @@ function showContrast() {
   contrast.setAttribute('aria-pressed', on);
   if (!game) return;
   game.colours = on ? highContrast : null;  // canvas.c reads them for each picture
-  if (game.alWake) game.alWake();  // a program resting until a key shows it at once
+  if (game.alWake) game.alWake();  // a game waiting for a key shows the new colours at once
 }
 contrast.addEventListener('click', () => {
   choice = contrasted() ? 'designed' : 'more';
-  try { localStorage.setItem('cavedot-contrast', choice); } catch {}
+  try {
+    localStorage.setItem('cavedot-contrast', choice);
+  } catch {}
   showContrast();
 });
 systemContrast.addEventListener('change', showContrast);
 showContrast();
 
-// The game's compiled code, fetched once and kept. Its fetch began with the
-// page's (index.html's preload), and it compiles as it arrives where the
-// server says that it is WebAssembly. Begun as soon as this script runs, before
-// cavedot.js has; a run of the program says why it failed, and fetches it again.
+// The game's compiled code, fetched once and kept for every run. The fetch
+// starts as soon as this script runs, before cavedot.js has run, and takes the
+// response that index.html's preload asked for. It asks as the preload does,
+// without CORS and with credentials, which for a file of the page's own origin
+// still gives a response the page can read: a browser gives a preload's
+// response only to a request of the same mode and credentials, and WebKit only
+// to one with the same headers, where a CORS preload adds an Origin header
+// that fetch() leaves out for its own origin. The code compiles while it
+// arrives where the server says that it is WebAssembly. A run that finds the
+// fetch failed says why, and the next run fetches it again.
 let compiledWasm;  // a promise of the game's WebAssembly module
 function compileGame() {
   if (compiledWasm) return compiledWasm;
-  compiledWasm = fetch('cavedot.wasm').then(r => {
+  compiledWasm = fetch('cavedot.wasm', {mode: 'no-cors', credentials: 'include'}).then(r => {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
-    return r.headers.get('Content-Type') === 'application/wasm' ? WebAssembly.compileStreaming(r)
-      : r.arrayBuffer().then(b => WebAssembly.compile(b));
+    codeCopy = copyForWorker(r);
+    const streamed = r.headers.get('Content-Type') === 'application/wasm';
+    return streamed ? WebAssembly.compileStreaming(r) : r.arrayBuffer().then(WebAssembly.compile);
   });
   compiledWasm.catch(() => {});  // said by the run that waits for it
   return compiledWasm;
@@ -224,29 +264,42 @@ function compileGame() {
 function start() {
   again.hidden = true;
   document.body.classList.remove('ended');
-  canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);  // as a new window would be
+  canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);  // as a new window is
   statusLine.textContent = '';
   loading.hidden = false;  // until the program starts and shows its first frame
-  if (typeof createCavedot === 'undefined') return ended(unloaded('cavedot.js did not load'));
+  if (typeof createCavedot === 'undefined') {
+    ended(unloaded('cavedot.js did not load'));
+    return;
+  }
   const compiled = compileGame();
   let played = false;  // this run has started: the player has the game
   createCavedot(game = {
     canvas: canvas,
     instantiateWasm: (imports, receive) => {
-      compiled.then(m => WebAssembly.instantiate(m, imports).then(instance => receive(instance, m)))
+      const instantiate = m => WebAssembly.instantiate(m, imports).then(i => receive(i, m));
+      compiled.then(instantiate)
         .catch(e => {
           compiledWasm = null;  // fetched again on the next try
           ended(unloaded(e.message));
         });
       return {};
     },
-    onRuntimeInitialized: () => { played = true; loading.hidden = true; keepOffline(); },
+    onRuntimeInitialized: () => {
+      played = true;
+      loading.hidden = true;
+      keepOffline();
+    },
     onListening: padsToNewGame,
-    printErr: text => { console.error(text); statusLine.textContent = text; },
+    printErr: text => {
+      console.error(text);
+      statusLine.textContent = text;
+    },
     // A game that could not start has said why already: that stays.
-    onExit: status => ended(status === 0 ? 'The game has ended.'
-                            : statusLine.textContent + ' The game has stopped (status ' + status + ').', played),
-    onAbort: why => ended('The game has crashed (' + why + ').', played),
+    onExit: status => {
+      const stopped = `${statusLine.textContent} The game has stopped (status ${status}).`;
+      ended(status === 0 ? 'The game has ended.' : stopped, played);
+    },
+    onAbort: why => ended(`The game has crashed (${why}).`, played),
   });
   showContrast();
 }
@@ -255,15 +308,20 @@ function start() {
 // must allow: a host's security policy, or a frame sandboxed into an origin of
 // its own (whose fetches the server refuses), stop a page that is otherwise whole.
 let refused = false;  // the page's policy has refused to compile the game's code
-addEventListener('securitypolicyviolation', e => refused = refused || e.blockedURI === 'wasm-eval');
+addEventListener('securitypolicyviolation', e => {
+  refused = refused || e.blockedURI === 'wasm-eval';
+});
 function unloaded(why) {
   if (self.origin === 'null') {
-    return 'The game cannot load in a frame sandboxed into an origin of its own: the host must add allow-same-origin to its sandbox.';
+    return 'The game cannot load in a frame sandboxed into an origin of its own: '
+      + 'the host must add allow-same-origin to its sandbox.';
   }
   if (refused || /Content.Security.Policy|CSP/i.test(why)) {
-    return "This site's security policy refused the game's code: the host must allow 'wasm-unsafe-eval' in script-src.";
+    return "This site's security policy refused the game's code: "
+      + "the host must allow 'wasm-unsafe-eval' in script-src.";
   }
-  return `The game could not be loaded (${why}): the host must serve all its files beside this page.`;
+  return `The game could not be loaded (${why}): `
+    + 'the host must serve all its files beside this page.';
 }
 
 // The game over, or not started, saying why. Play again takes the focus only
@@ -278,21 +336,38 @@ function ended(said, played = false) {
 }
 again.addEventListener('click', () => again.hidden || start());
 
-// The page's files kept for play without a network (service-worker.js), once
-// the page has fetched them itself and the game has started, so that nothing
-// of the worker's comes before its first frame: the worker only asks the
-// server whether they are still current. Where there are no workers (plain
-// http, an origin of its own, some private windows) the page plays all the same.
-// Asked once, by the first run that starts.
+// The service worker (service-worker.js) keeps the page's files for play
+// without a network. It is registered once the game has started, so that none
+// of its requests delays the first frame, and by then the page has fetched its
+// files itself: the worker takes them from the HTTP cache. Where there are no
+// workers (plain http, an origin of its own, some private windows) the page
+// plays all the same. Registered once, by the first run.
 let offlineAsked = false;
-function keepOffline() {
+async function keepOffline() {
   if (offlineAsked) return;
   offlineAsked = true;
   try {
-    navigator.serviceWorker.register('service-worker.js').catch(e => console.warn('No play offline:', e.message));
+    await codeCopy;  // in its cache before the worker looks for it
+    await navigator.serviceWorker.register('service-worker.js');
   } catch (e) {
     console.warn('No play offline:', e.message);
+    if (codeCopy) caches.delete(CODE_COPY).catch(() => {});
   }
+}
+
+// On a first visit the page leaves the worker a copy of the game's code, the
+// largest of its files, in a cache of its own: where there is no HTTP cache to
+// take it from (WebKitGTK keeps none in a private session, as WebDriver's), the
+// worker would download it again. The worker takes it once its SHA-256 is
+// right, and deletes it when it takes over.
+const CODE_COPY = `cavedot ${new URL('.', location.href)} the page's code`;
+let codeCopy;  // a promise that the copy is kept, on a first visit
+function copyForWorker(response) {
+  try {
+    if (navigator.serviceWorker.controller) return;  // not a first visit
+    const copy = response.clone();
+    return caches.open(CODE_COPY).then(cache => cache.put('cavedot.wasm', copy)).catch(() => {});
+  } catch {}  // no workers, or no caches, here
 }
 
 fit();  // before the first paint, with the controls as they will stay: the game never jumps

@@ -1,46 +1,67 @@
-// Keeps the page's files, fetched once when the page is first loaded, and
-// serves them from there, so that the game plays again without a network.
-// tools/build-web writes in each file with its SHA-256, and names the release
-// by their content. A new release's worker fills a cache of its own and is
-// installed only once every file has arrived with the bytes it names: a server
-// caught between two releases leaves the old one whole, and the install is
-// tried again on a later visit. It takes over when no open page uses the old
-// release any more, and only then deletes the old cache: a page never mixes
-// the files of two releases.
+// Keeps the page's files for play without a network. A release (its name and
+// each file's SHA-256 written in by tools/build-web) is installed only once
+// every file has the bytes named, else tried again on a later visit: a server
+// caught mid-upload leaves the old one whole. It takes over, deleting the old
+// caches, once no page uses the old one: a page never mixes two releases.
 const FILES = {FILES};
 const RELEASE = 'RELEASE';
-// The caches of this copy of the game, named by where it is served from: an
-// origin may hold other apps, and other copies of the game at other paths,
-// whose caches are theirs.
-const OURS = `cavedot ${self.registration.scope} `;
-const CACHE = OURS + RELEASE;
+const SCOPE = self.registration.scope;
+// One for each release of each copy (path) of the game.
+const CACHE = `cavedot ${SCOPE} ${RELEASE}`;
+const OURS = new Set(['./', ...Object.keys(FILES)].map(file => new URL(file, SCOPE).href));
 
-const hex = digest => Array.from(new Uint8Array(digest), byte => byte.toString(16).padStart(2, '0')).join('');
+const hexByte = byte => byte.toString(16).padStart(2, '0');
+const sha256 = async response => Array.from(new Uint8Array(
+    await crypto.subtle.digest('SHA-256', await response.clone().arrayBuffer())), hexByte).join('');
 
-// The file as the server has it, kept if it is this release's. The server is
-// only asked whether the page's own copy is still current (most often it is,
-// and the file is not sent again). The page is asked for by its folder's
-// address, as it was most likely loaded, and kept under both its names.
+// The file with the bytes named, downloaded only where no copy is at hand:
+// one a cache holds at its address (the page's copy of the code, see page.js,
+// or an earlier release's unchanged file), else the HTTP cache's, else the
+// server's.
+async function find(file, address, sum) {
+  for (const name of await caches.keys()) {
+    const kept = await caches.open(name).then(cache => cache.match(address));
+    if (kept && await sha256(kept) === sum) return kept;
+  }
+  for (const cache of ['force-cache', 'no-cache']) {
+    const response = await fetch(address, {cache});
+    if (!response.ok) throw Error(`${file}: ${response.status} ${response.statusText}`);
+    if (await sha256(response) === sum) return response;
+  }
+  throw Error(`${file} on the server is not this release's`);
+}
+
+// The page is found at its folder's address, as most often loaded, and kept
+// under both names.
 async function keep(cache, file, sum) {
   const names = file === 'index.html' ? ['./', file] : [file];
-  const response = await fetch(names[0], {cache: 'no-cache'});
-  if (!response.ok) throw Error(`${file}: ${response.status} ${response.statusText}`);
-  if (hex(await crypto.subtle.digest('SHA-256', await response.clone().arrayBuffer())) !== sum) {
-    throw Error(`${file} on the server is not this release's`);
-  }
+  const response = await find(file, new URL(names[0], SCOPE).href, sum);
   await Promise.all(names.map(name => cache.put(name, response.clone())));
 }
 
-self.addEventListener('install', event => {
-  event.waitUntil(caches.open(CACHE)
-      .then(cache => Promise.all(Object.entries(FILES).map(([file, sum]) => keep(cache, file, sum))))
-      .catch(error => caches.delete(CACHE).then(() => { throw error; })));
-});
+// A release that did not arrive whole leaves no cache behind.
+async function install() {
+  const cache = await caches.open(CACHE);
+  try {
+    await Promise.all(Object.entries(FILES).map(([file, sum]) => keep(cache, file, sum)));
+  } catch (error) {
+    await caches.delete(CACHE);
+    throw error;
+  }
+}
+self.addEventListener('install', event => event.waitUntil(install()));
 
-self.addEventListener('activate', event => {
-  event.waitUntil(caches.keys().then(names => Promise.all(
-      names.filter(name => name.startsWith(OURS) && name !== CACHE).map(name => caches.delete(name)))));
-});
+// Deletes the caches that hold this copy's files alone, its earlier releases'
+// whatever their names, and the page's copy of the code: those of another app,
+// or of a copy at another path, hold other addresses.
+async function dropOlder() {
+  for (const name of await caches.keys()) {
+    if (name === CACHE) continue;
+    const held = await caches.open(name).then(cache => cache.keys());
+    if (held.length && held.every(request => OURS.has(request.url))) await caches.delete(name);
+  }
+}
+self.addEventListener('activate', event => event.waitUntil(dropOlder()));
 
 self.addEventListener('fetch', event => {
   event.respondWith(caches.open(CACHE)
