@@ -80,10 +80,11 @@ const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css
 // .gz twin where the browser takes that encoding, an ETag answered with 304, Cache-Control:
 // no-cache unless `headers` say otherwise, and the test's script in each page, then
 // server.script (a bench's counters). Offline, it answers nothing but that script. It counts its
-// requests and the bytes it sends. What is made through it (servers, pages, folders) goes with it.
+// requests, the bytes it sends and, by address, how often it sent the file (`sends`) and its bytes
+// the first time (`once`). What is made through it (servers, pages, folders) goes with it.
 async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
   const server = {clock, script: touchButtons ? TOUCH_BUTTONS : '', offline: false, requests: 0,
-                  sent: 0};
+                  sent: 0, sends: {}, once: {}};
   const owned = [];
   const httpServer = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
@@ -102,6 +103,8 @@ async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
     const etag = `"${sha256(body).slice(0, 16)}"`;
     const known = request.headers['if-none-match'] === etag;
     server.sent += known ? 0 : body.length;
+    server.once[url.pathname] ??= body.length;
+    server.sends[url.pathname] = (server.sends[url.pathname] || 0) + !known;
     response.writeHead(known ? 304 : 200, {ETag: etag,
       'Content-Type': TYPES[path.extname(file)] || 'text/plain', 'Cache-Control': 'no-cache',
       Vary: 'Accept-Encoding',
