@@ -251,7 +251,7 @@ function compileGame() {
   if (compiledWasm) return compiledWasm;
   compiledWasm = fetch('cavedot.wasm', {mode: 'no-cors', credentials: 'include'}).then(r => {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
-    codeCopy = copyForWorker(r);
+    if (firstVisit()) codeCopy = r.clone();
     const streamed = r.headers.get('Content-Type') === 'application/wasm';
     return streamed ? WebAssembly.compileStreaming(r) : r.arrayBuffer().then(WebAssembly.compile);
   });
@@ -347,7 +347,7 @@ async function keepOffline() {
   if (offlineAsked) return;
   offlineAsked = true;
   try {
-    await codeCopy;  // in its cache before the worker looks for it
+    if (codeCopy) await leaveCopy().catch(() => {});  // else the worker downloads it
     await navigator.serviceWorker.register('service-worker.js');
   } catch (e) {
     console.warn('No play offline:', e.message);
@@ -361,13 +361,14 @@ async function keepOffline() {
 // worker would download it again. The worker takes it once its SHA-256 is
 // right, and deletes it when it takes over.
 const CODE_COPY = `cavedot ${new URL('.', location.href)} the page's code`;
-let codeCopy;  // a promise that the copy is kept, on a first visit
-function copyForWorker(response) {
+let codeCopy;  // the response of the code's fetch, cloned on a first visit
+const leaveCopy = () => caches.open(CODE_COPY).then(cache => cache.put('cavedot.wasm', codeCopy));
+function firstVisit() {  // no worker serves the page yet
   try {
-    if (navigator.serviceWorker.controller) return;  // not a first visit
-    const copy = response.clone();
-    return caches.open(CODE_COPY).then(cache => cache.put('cavedot.wasm', copy)).catch(() => {});
-  } catch {}  // no workers, or no caches, here
+    return !navigator.serviceWorker.controller;
+  } catch {
+    return false;  // no workers here
+  }
 }
 
 fit();  // before the first paint, with the controls as they will stay: the game never jumps

@@ -201,7 +201,10 @@ static TIMER_DRIVER timer_canvas = {
 static uint32_t *screen_pixels; /* the screen bitmap's memory, 0x00RRGGBB */
 static uint32_t *canvas_pixels; /* the same as the canvas wants it: R, G, B, A bytes */
 static int screen_w, screen_h;
-static int blitted_since_poll = FALSE;
+/* A program starts as the browser has just had its turn: its first poll goes
+ * on at once, rather than show the black screen and wait an animation frame
+ * before the program draws its first frame. */
+static int blitted_since_poll = TRUE;
 static int key_at_last_poll = FALSE;
 static void (*memory_blit)(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x, int d_y,
                            int w, int h);
