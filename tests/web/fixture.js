@@ -356,9 +356,11 @@ async function launch(engine, options = {}) {
 
 // The first frame, in full view on a page with nothing to scroll: only the frame's colours, the
 // disc at the centre, "Level: 1"; pixel for pixel the frame `same` if given. A frame like
-// `unlike`, the canvas's last before a new game, is not taken for it.
+// `unlike`, the canvas's last before a new game, is not taken for it; nor, after a reload, the
+// last page's, which a browser may go on showing till the new one paints: the page's canvas
+// must have been drawn.
 async function firstFrame(page, {where, same, unlike}) {
-  const inView = `(r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth
+  const inView = `drawn > 0 && (r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth
     && r.bottom <= innerHeight)(canvas.getBoundingClientRect()) && !scrollX && !scrollY
     && document.documentElement.scrollHeight <= innerHeight
     && document.documentElement.scrollWidth <= innerWidth`;
