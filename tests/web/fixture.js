@@ -282,11 +282,6 @@ async function webkitPage({ratio = 1}) {
                                       value: WEBDRIVER_KEYS[code]}]),
     mouseClick: (x, y) => act('pointer', [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
       {type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}], {pointerType: 'mouse'}),
-    // The picture's pixels per CSS pixel: the screen's on WebKitGTK 2.50, not on 2.54 (Debian 13).
-    pictureScale: async () => {
-      const png = Buffer.from(await call('/screenshot', undefined, 'GET'), 'base64');
-      return png.readUInt32BE(16) / await evaluate('innerWidth');
-    },
     screenshot: async clip => {  // of the window, cropped here: its driver's crops are off
       const png = Buffer.from(await call('/screenshot', undefined, 'GET'), 'base64');
       const scale = png.readUInt32BE(16) / await evaluate('innerWidth');
