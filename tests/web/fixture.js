@@ -284,9 +284,8 @@ async function webkitPage({ratio = 1}) {
       {type: 'pointerDown', button: 0}, {type: 'pointerUp', button: 0}], {pointerType: 'mouse'}),
     screenshot: async clip => {  // of the window, cropped here: its driver's crops are off
       const png = Buffer.from(await call('/screenshot', undefined, 'GET'), 'base64');
-      const scale = png.readUInt32BE(16) / await evaluate('innerWidth');
       const [x, y, width, height] = [clip.x, clip.y, clip.width, clip.height]
-        .map(n => Math.round(n * scale));
+        .map(n => Math.round(n * ratio));
       const crop = ['-crop', `${width}x${height}+${x}+${y}`, '+repage'];
       return execFileSync('convert', ['png:-', ...crop, 'png:-'], {input: png});
     },
