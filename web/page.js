@@ -374,3 +374,13 @@ function firstVisit() {  // no worker serves the page yet
 fit();  // before the first paint, with the controls as they will stay: the game never jumps
 compileGame();
 addEventListener('DOMContentLoaded', start);  // once cavedot.js has run
+
+// What the page's tests read of it (tests/web/in-page.js), given here on
+// purpose and used by nothing else: the colours high contrast shows, the keys
+// the game knows by the browser's names for them, and how many of the key
+// events sent to it the running game has yet to take.
+self.cavedotPage = {
+  highContrast,
+  keyCodes: () => [...game.alScancodes.keys()],
+  keysWaiting: () => game?.alKeys?.length || 0,
+};
