@@ -358,22 +358,28 @@ async function still(page) {
 }
 
 // While the way is held (press), the disc moves a pixel a tick, 140 pixels a second: timed from
-// its first move for 1 s or half way to the wall (reach pixels from the centre), which leaves a
-// slow browser time to look. `during` runs meanwhile. Let go (release), it stops.
+// its first move for 1 s or half way to the wall (reach pixels from the centre), by the frames
+// the page drew, each at the clock the game read for it, however late the test looks at them.
+// `during` runs meanwhile. Let go (release), it stops.
 async function pace(page, {how, way, reach, press, release, during = async () => {}}) {
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
-  const along = () => page.disc().then(d => [d[0], d[axis]]);  // [ms, place on the way's axis]
+  // The frames drawn since the press, each [ms, place on the way's axis].
+  const frames = () => page.evaluate(axis => inPage.trace.map(d => [d[0], d[axis]]), axis);
   const look = async () => {
-    const [t0, p0] = await waitFor(`the disc to move while ${how} ${way}`, along,
-                                   {until: ([, p]) => Math.abs(p - centre) > 5});
-    const far = ([t, p]) => t - t0 > 1000 || Math.abs(p - p0) > reach / 2;
-    return [t0, p0, ...await waitFor(`a second look while ${how} ${way}`, along, {until: far})];
+    const off = trace => trace.find(([, p]) => Math.abs(p - centre) > 5);
+    const [t0, p0] = off(await waitFor(`the disc to move while ${how} ${way}`, frames,
+                                       {until: off}));
+    const far = trace => trace.find(([t, p]) => t - t0 > 1000 || Math.abs(p - p0) > reach / 2);
+    return [t0, p0, ...far(await waitFor(`a second look while ${how} ${way}`, frames,
+                                         {until: far}))];
   };
+  await page.evaluate(() => inPage.trace = []);
   await press();
   const [looked, meanwhile] = await Promise.allSettled([look(), during()]);
   for (const {reason} of [looked, meanwhile]) if (reason) throw reason;
   const [t0, p0, t1, p1] = looked.value, speed = Math.abs(p1 - p0) / (t1 - t0) * 1000;
   await release();
+  await page.evaluate(() => inPage.trace = null);
   page.log(`${how} ${way}: ${Math.abs(p1 - p0).toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ` +
            `${speed.toFixed(1)} px/s`);
   check(Math.abs(p1 - centre) < reach, 'the disc reached the wall before the second look');

@@ -1,23 +1,28 @@
 // What the web tests read and do inside a page, all under self.inPage: the test server
 // (fixture.js) gives it to every page as /test.js, before the page's own scripts, after
 // `self.inPageOptions = {clock, disc, touchButtons}`. It pins the page's clock, so that the
-// first room is known; notes when the canvas was drawn (`drawn`, just after the game read the
-// clock, however it woke) and every error the page meets. Of the page's own state it reads only
-// what page.js gives its tests (self.cavedotPage) and what any visitor sees.
+// first room is known; notes the time of the canvas's last frame (`drawn`: when the game last
+// read the clock before it, however late the frame was put) and every error the page meets. Of
+// the page's own state it reads only what page.js gives its tests (self.cavedotPage) and what
+// any visitor sees.
 'use strict';
 self.inPage = (({clock, disc, touchButtons}) => {
-  const inPage = {woke: 0, drawn: 0, errors: [], typed: []};
+  const inPage = {woke: 0, drawn: 0, read: 0, trace: null, errors: [], typed: []};
   inPage.clock = ms => Date.now = () => ms;
   inPage.clock(clock);
   const rawFrame = requestAnimationFrame, rawError = console.error;
   const rawPut = CanvasRenderingContext2D.prototype.putImageData;
+  const rawNow = performance.now.bind(performance);
+  performance.now = () => inPage.read = rawNow();
   self.requestAnimationFrame = f => rawFrame(t => {
-    inPage.woke = performance.now();
+    inPage.woke = rawNow();
     f(t);
   });
+  // While `trace` is a list, each frame put adds its disc() to it, however late it is read.
   CanvasRenderingContext2D.prototype.putImageData = function (...how) {
-    inPage.drawn = performance.now();
+    inPage.drawn = inPage.read || rawNow();
     rawPut.apply(this, how);
+    if (inPage.trace) inPage.trace.push(discIn(how[0]));
   };
   addEventListener('error', e => inPage.errors.push(e.message));
   addEventListener('unhandledrejection', e => inPage.errors.push(String(e.reason)));
@@ -49,15 +54,20 @@ self.inPage = (({clock, disc, touchButtons}) => {
       && all.scrollWidth <= innerWidth;
   };
   // [ms when drawn so, x, y]: the centre of the player's disc on the canvas.
+  const [red, green, blue] = disc.split(',').map(Number);
+  function discIn({data, width}) {
+    let n = 0, x = 0, y = 0;
+    for (let i = 0; i < data.length; i += 4) {
+      if (data[i] !== red || data[i + 1] !== green || data[i + 2] !== blue) continue;
+      n++;
+      x += i / 4 % width;
+      y += Math.floor(i / 4 / width);
+    }
+    return [inPage.drawn, x / n + 1, y / n + 1];
+  }
   inPage.disc = () => {
     const canvas = element('canvas'), {width, height} = canvas;
-    const rgba = canvas.getContext('2d').getImageData(0, 0, width, height).data;
-    const at = [];
-    for (let i = 0; i < width * height; i++) {
-      if (disc.split(',').every((c, k) => rgba[4 * i + k] === +c)) at.push(i);
-    }
-    const mean = f => at.reduce((sum, i) => sum + f(i), 0) / at.length + 1;
-    return [inPage.drawn, mean(i => i % width), mean(i => Math.floor(i / width))];
+    return discIn(canvas.getContext('2d').getImageData(0, 0, width, height));
   };
   // What page.js gives its tests on purpose: the colours high contrast shows, the keys the game
   // knows, how many key events it has yet to take.
