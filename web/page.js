@@ -267,8 +267,13 @@ function start() {
   canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);  // as a new window is
   statusLine.textContent = '';
   loading.hidden = false;  // until the program starts and shows its first frame
-  if (typeof createCavedot === 'undefined') {
-    ended(unloaded('cavedot.js did not load'));
+  if (typeof createCavedot === 'undefined') {  // its script did not load: fetched again
+    const script = Object.assign(document.createElement('script'), {src: 'cavedot.js'});
+    const run = () => typeof createCavedot === 'undefined'
+      ? ended(unloaded('cavedot.js did not load')) : start();
+    script.addEventListener('load', run);
+    script.addEventListener('error', run);
+    document.body.append(script);
     return;
   }
   const compiled = compileGame();
