@@ -45,7 +45,7 @@ const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css
 // .gz twin where the browser takes that encoding, an ETag answered with 304, Cache-Control:
 // no-cache unless `headers` say otherwise, and the test's script in each page (in-page.js), then
 // server.script (a bench's counters); touchButtons, a touch screen's buttons shown. Offline, it
-// answers nothing but that script. It counts its requests, the
+// answers nothing but that script, nor ever at the address `cut`. It counts its requests, the
 // bytes it sends and, by address, how often it sent the file (`sends`) and its bytes the first
 // time (`once`). What is made through it (servers, pages, folders) goes with it.
 async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
@@ -59,7 +59,7 @@ async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
       const options = JSON.stringify({clock: server.clock, disc: DISC, touchButtons});
       return response.end(`self.inPageOptions = ${options};\n${IN_PAGE}${server.script}`);
     }
-    if (server.offline) return request.socket.destroy();
+    if (server.offline || url.pathname === server.cut) return request.socket.destroy();
     const file = fileAt(mounts, url.pathname);
     if (!file) return response.writeHead(404).end();
     const accepted = request.headers['accept-encoding'] || '';
