@@ -232,7 +232,7 @@ async function webkitPage({ratio = 1}) {
     const {value} = await response.json();
     return check(!value?.error, () => `WebDriver ${what}: ${value.message}`) && value;
   };
-  const wanted = {alwaysMatch: {browserName: 'MiniBrowser'}};
+  const wanted = {alwaysMatch: {browserName: 'MiniBrowser', timeouts: {script: 120000}}};
   const made = () => call('', {capabilities: wanted}).catch(() => null);  // once it listens
   const {sessionId, capabilities} = await waitFor('WebKitWebDriver to make a session', made)
     .catch(e => {
@@ -326,7 +326,7 @@ async function firstFrame(page, {where, same, unlike}) {
   const shown = async () => await inView() && page.canvas();
   const isFirst = p => p && p.label() === LEVEL_1() && p.game() !== unlike?.game();
   const what = `${where}: a first frame with "Level: 1" in full view, nothing to scroll`;
-  const first = await waitFor(what, shown, {until: isFirst, seconds: 20}).catch(async e => {
+  const first = await waitFor(what, shown, {until: isFirst, seconds: 60}).catch(async e => {
     throw new Failure(`${e.message}; the page says: ${await page.status().catch(() => '?')}`);
   });
   const strays = [...first.colours()].filter(c => ![GREY, FLOOR, WHITE, DISC].includes(c));
