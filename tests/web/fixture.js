@@ -125,9 +125,7 @@ function served(file) {
   return Buffer.from(pages.reduce(named, text));
 }
 
-// PNG files, decoded and made here: required when first needed, as --help runs before npm's
-// packages are installed.
-const PNG = () => require('pngjs').PNG;
+const PNG = () => require('pngjs').PNG;  // here: --help runs before npm's packages are installed
 
 // The screen's pixels ({width, data}, PNG's decoded), read as the game's: scale is the screen's
 // pixels per game pixel.
@@ -265,8 +263,8 @@ async function webkitPage({ratio = 1}) {
       const png = Buffer.from(await call('/screenshot', undefined, 'GET'), 'base64');
       const [x, y, width, height] = [clip.x, clip.y, clip.width, clip.height]
         .map(n => Math.round(n * ratio));
-      const shot = PNG().sync.read(png), cropped = new (PNG())({width, height});
-      PNG().bitblt(shot, cropped, x, y, width, height, 0, 0);
+      const cropped = new (PNG())({width, height});
+      PNG().bitblt(PNG().sync.read(png), cropped, x, y, width, height, 0, 0);
       return cropped;
     },
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
@@ -299,10 +297,7 @@ async function launch(engine, options = {}) {
     click: async selector => page.mouseClick(...await page.centre(selector)),
     down: code => page.key(true, code),
     up: code => page.key(false, code),
-    press: async code => {
-      await page.down(code);
-      await page.up(code);
-    },
+    press: code => page.down(code).then(() => page.up(code)),
     canvas: async () => {  // as the screen shows it
       const [x, y, width, height] = await page.box('#canvas');
       return new Picture(await page.screenshot({x, y, width, height}));

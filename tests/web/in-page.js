@@ -34,9 +34,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
   };
   addEventListener('keydown', e => inPage.typed.push(e.code));
   if (touchButtons) {  // a touch screen's buttons, where the browser has none to match the style
-    const style = document.createElement('style');
-    style.textContent = '.touch { display: revert !important; }';
-    document.head.append(style);
+    document.head.append(Object.assign(document.createElement('style'),
+                                       {textContent: '.touch { display: revert !important; }'}));
   }
   // As a visitor sees it: hidden where it takes no room or is invisible; its text.
   const element = selector => document.querySelector(selector);
@@ -44,8 +43,7 @@ self.inPage = (({clock, disc, touchButtons}) => {
     || getComputedStyle(element(selector)).visibility === 'hidden';
   inPage.text = selector => element(selector).textContent;
   inPage.focused = selector => document.activeElement === element(selector);
-  inPage.box = selector => (r => [r.x, r.y, r.width, r.height])(
-    element(selector).getBoundingClientRect());
+  inPage.box = s => (r => [r.x, r.y, r.width, r.height])(element(s).getBoundingClientRect());
   // The canvas drawn, wholly in view, nothing to scroll.
   inPage.inView = () => {
     const r = element('canvas').getBoundingClientRect(), all = document.documentElement;
