@@ -247,9 +247,12 @@ showContrast();
 // arrives where the server says that it is WebAssembly. A run that finds the
 // fetch failed says why, and the next run fetches it again.
 let compiledWasm;  // a promise of the game's WebAssembly module
+let tries = 0;
 function compileGame() {
   if (compiledWasm) return compiledWasm;
-  compiledWasm = fetch('cavedot.wasm', {mode: 'no-cors', credentials: 'include'}).then(r => {
+  // A try after a failed one asks past the caches: WebKit would give it the failure again.
+  const how = {mode: 'no-cors', credentials: 'include', cache: tries++ ? 'reload' : 'default'};
+  compiledWasm = fetch('cavedot.wasm', how).then(r => {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
     if (firstVisit()) codeCopy = r.clone();
     const streamed = r.headers.get('Content-Type') === 'application/wasm';
