@@ -247,9 +247,12 @@ showContrast();
 // arrives where the server says that it is WebAssembly. A run that finds the
 // fetch failed says why, and the next run fetches it again.
 let compiledWasm;  // a promise of the game's WebAssembly module
+let tries = 0;
 function compileGame() {
   if (compiledWasm) return compiledWasm;
-  compiledWasm = fetch('cavedot.wasm', {mode: 'no-cors', credentials: 'include'}).then(r => {
+  // A try after a failed one asks past the caches: WebKit would give it the failure again.
+  const how = {mode: 'no-cors', credentials: 'include', cache: tries++ ? 'reload' : 'default'};
+  compiledWasm = fetch('cavedot.wasm', how).then(r => {
     if (!r.ok) throw Error(`cavedot.wasm: ${r.status} ${r.statusText}`);
     if (firstVisit()) codeCopy = r.clone();
     const streamed = r.headers.get('Content-Type') === 'application/wasm';
@@ -267,8 +270,13 @@ function start() {
   canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);  // as a new window is
   statusLine.textContent = '';
   loading.hidden = false;  // until the program starts and shows its first frame
-  if (typeof createCavedot === 'undefined') {
-    ended(unloaded('cavedot.js did not load'));
+  if (typeof createCavedot === 'undefined') {  // its script did not load: fetched again
+    const script = Object.assign(document.createElement('script'), {src: 'cavedot.js'});
+    const run = () => typeof createCavedot === 'undefined'
+      ? ended(unloaded('cavedot.js did not load')) : start();
+    script.addEventListener('load', run);
+    script.addEventListener('error', run);
+    document.body.append(script);
     return;
   }
   const compiled = compileGame();
@@ -374,3 +382,13 @@ function firstVisit() {  // no worker serves the page yet
 fit();  // before the first paint, with the controls as they will stay: the game never jumps
 compileGame();
 addEventListener('DOMContentLoaded', start);  // once cavedot.js has run
+
+// What the page's tests read of it (tests/web/in-page.js), given here on
+// purpose and used by nothing else: the colours high contrast shows, the keys
+// the game knows by the browser's names for them, and how many of the key
+// events sent to it the running game has yet to take.
+self.cavedotPage = {
+  highContrast,
+  keyCodes: () => [...game.alScancodes.keys()],
+  keysWaiting: () => game?.alKeys?.length || 0,
+};
