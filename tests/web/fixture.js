@@ -440,6 +440,6 @@ async function nudge(page, {how, press, release, released = 'let go', way}) {
   return by;
 }
 
-module.exports = {BLACK, CLOCK, DISC, FLOOR, GREY, MONSTER, WAYS, WHITE, Failure, Picture, check,
-                  closeBrowsers, firstFrame, launch, nudge, openWay, pace, serve, served, sha256,
-                  sleep, still, waitFor};
+module.exports = {BLACK, CLOCK, DISC, FLOOR, GREY, MONSTER, TOUCH_BUTTONS, WAYS, WHITE, Failure,
+                  Picture, check, closeBrowsers, firstFrame, launch, nudge, openWay, pace, serve,
+                  served, sha256, sleep, still, waitFor};
