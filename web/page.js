@@ -229,7 +229,8 @@ fullscreen.addEventListener('click', () => {
   }
 });
 document.addEventListener('fullscreenchange', () => {
-  fullscreen.textContent = document.fullscreenElement ? words('leaveFullscreen') : words('fullscreen');
+  const leave = document.fullscreenElement;
+  fullscreen.textContent = leave ? words('leaveFullscreen') : words('fullscreen');
 });
 
 // High contrast, when the player asks for it: by the Contrast button, which the

@@ -5,7 +5,8 @@
 // A {name} in a phrase is filled in as the page shows it: {esc} and {space}
 // with the keys' names (the phrases of those keys, in a key's box), the others
 // with what the page says there (a status, a reason, or a host's setting that
-// keeps its technical name). Keep each in a translation, anywhere in it.
+// keeps its technical name). Keep each in a translation, anywhere in it. A long
+// phrase is written in parts joined by +, which the page reads as one.
 //
 // To add a language, give every phrase a line in it: tools/build-web stops on
 // a phrase left out, a language no "dir" names, or a {name} lost or added. The
@@ -317,49 +318,81 @@ const WORDS = {
     "zh-Hant": "遊戲當掉了（{why}）。",
   },
   hostSandboxed: {
-    en: "The game cannot load in a frame sandboxed into an origin of its own: the host must add {token} to its sandbox.",
+    en: "The game cannot load in a frame sandboxed into an origin of its own: the host must add " +
+      "{token} to its sandbox.",
     ar: "لا يمكن تحميل اللعبة في إطار معزول في أصل خاص به: على المضيف إضافة {token} إلى sandbox.",
-    de: "Das Spiel kann nicht in einem Frame laden, dessen Sandbox ihm einen eigenen Ursprung gibt: Der Host muss {token} zur Sandbox hinzufügen.",
-    es: "El juego no puede cargarse en un marco aislado en un origen propio: el sitio debe añadir {token} a su sandbox.",
-    fr: "Le jeu ne peut pas se charger dans un cadre isolé dans sa propre origine : l'hébergeur doit ajouter {token} à son sandbox.",
-    id: "Permainan tidak dapat dimuat dalam frame yang di-sandbox ke origin tersendiri: host harus menambahkan {token} ke sandbox-nya.",
-    it: "Il gioco non può caricarsi in un frame isolato in un'origine propria: l'host deve aggiungere {token} alla sandbox.",
-    ja: "独自のオリジンにサンドボックス化されたフレームではゲームを読み込めません。ホストは sandbox に {token} を追加する必要があります。",
-    ko: "자체 출처로 샌드박스된 프레임에서는 게임을 불러올 수 없습니다. 호스트가 sandbox에 {token}을(를) 추가해야 합니다.",
-    pt: "O jogo não pode carregar num quadro isolado em uma origem própria: o site precisa adicionar {token} ao sandbox.",
-    ru: "Игра не может загрузиться во фрейме, изолированном в собственном источнике: сайт должен добавить {token} в sandbox.",
-    tr: "Oyun, kendine ait bir kökene yalıtılmış bir çerçevede yüklenemez: site, sandbox'a {token} eklemeli.",
+    de: "Das Spiel kann nicht in einem Frame laden, dessen Sandbox ihm einen eigenen Ursprung " +
+      "gibt: Der Host muss {token} zur Sandbox hinzufügen.",
+    es: "El juego no puede cargarse en un marco aislado en un origen propio: el sitio debe " +
+      "añadir {token} a su sandbox.",
+    fr: "Le jeu ne peut pas se charger dans un cadre isolé dans sa propre origine : l'hébergeur " +
+      "doit ajouter {token} à son sandbox.",
+    id: "Permainan tidak dapat dimuat dalam frame yang di-sandbox ke origin tersendiri: host " +
+      "harus menambahkan {token} ke sandbox-nya.",
+    it: "Il gioco non può caricarsi in un frame isolato in un'origine propria: l'host deve " +
+      "aggiungere {token} alla sandbox.",
+    ja: "独自のオリジンにサンドボックス化されたフレームではゲームを読み込めません。ホストは " +
+      "sandbox に {token} を追加する必要があります。",
+    ko: "자체 출처로 샌드박스된 프레임에서는 게임을 불러올 수 없습니다. 호스트가 sandbox에 " +
+      "{token}을(를) 추가해야 합니다.",
+    pt: "O jogo não pode carregar num quadro isolado em uma origem própria: o site precisa " +
+      "adicionar {token} ao sandbox.",
+    ru: "Игра не может загрузиться во фрейме, изолированном в собственном источнике: сайт " +
+      "должен добавить {token} в sandbox.",
+    tr: "Oyun, kendine ait bir kökene yalıtılmış bir çerçevede yüklenemez: site, sandbox'a " +
+      "{token} eklemeli.",
     "zh-Hans": "游戏无法在沙盒化为独立源的框架中加载：宿主必须在 sandbox 中加入 {token}。",
     "zh-Hant": "遊戲無法在沙箱化為獨立來源的框架中載入：主機必須在 sandbox 中加入 {token}。",
   },
   hostRefused: {
-    en: "This site's security policy refused the game's code: the host must allow {token} in {directive}.",
-    ar: "رفضت سياسة الأمان في هذا الموقع شيفرة اللعبة: على المضيف السماح بـ {token} في {directive}.",
-    de: "Die Sicherheitsrichtlinie dieser Website hat den Code des Spiels abgelehnt: Der Host muss {token} in {directive} erlauben.",
-    es: "La política de seguridad de este sitio rechazó el código del juego: el sitio debe permitir {token} en {directive}.",
-    fr: "La politique de sécurité de ce site a refusé le code du jeu : l'hébergeur doit autoriser {token} dans {directive}.",
-    id: "Kebijakan keamanan situs ini menolak kode permainan: host harus mengizinkan {token} di {directive}.",
-    it: "La politica di sicurezza di questo sito ha rifiutato il codice del gioco: l'host deve consentire {token} in {directive}.",
-    ja: "このサイトのセキュリティポリシーがゲームのコードを拒否しました。ホストは {directive} で {token} を許可する必要があります。",
-    ko: "이 사이트의 보안 정책이 게임 코드를 거부했습니다. 호스트가 {directive}에서 {token}을(를) 허용해야 합니다.",
-    pt: "A política de segurança deste site recusou o código do jogo: o site precisa permitir {token} em {directive}.",
-    ru: "Политика безопасности этого сайта отклонила код игры: сайт должен разрешить {token} в {directive}.",
-    tr: "Bu sitenin güvenlik politikası oyunun kodunu reddetti: site, {directive} içinde {token} değerine izin vermeli.",
+    en: "This site's security policy refused the game's code: the host must allow {token} in " +
+      "{directive}.",
+    ar: "رفضت سياسة الأمان في هذا الموقع شيفرة اللعبة: على المضيف السماح بـ {token} في " +
+      "{directive}.",
+    de: "Die Sicherheitsrichtlinie dieser Website hat den Code des Spiels abgelehnt: Der Host " +
+      "muss {token} in {directive} erlauben.",
+    es: "La política de seguridad de este sitio rechazó el código del juego: el sitio debe " +
+      "permitir {token} en {directive}.",
+    fr: "La politique de sécurité de ce site a refusé le code du jeu : l'hébergeur doit " +
+      "autoriser {token} dans {directive}.",
+    id: "Kebijakan keamanan situs ini menolak kode permainan: host harus mengizinkan {token} di " +
+      "{directive}.",
+    it: "La politica di sicurezza di questo sito ha rifiutato il codice del gioco: l'host deve " +
+      "consentire {token} in {directive}.",
+    ja: "このサイトのセキュリティポリシーがゲームのコードを拒否しました。ホストは {directive} " +
+      "で {token} を許可する必要があります。",
+    ko: "이 사이트의 보안 정책이 게임 코드를 거부했습니다. 호스트가 {directive}에서 " +
+      "{token}을(를) 허용해야 합니다.",
+    pt: "A política de segurança deste site recusou o código do jogo: o site precisa permitir " +
+      "{token} em {directive}.",
+    ru: "Политика безопасности этого сайта отклонила код игры: сайт должен разрешить {token} в " +
+      "{directive}.",
+    tr: "Bu sitenin güvenlik politikası oyunun kodunu reddetti: site, {directive} içinde " +
+      "{token} değerine izin vermeli.",
     "zh-Hans": "本网站的安全策略拒绝了游戏代码：宿主必须在 {directive} 中允许 {token}。",
     "zh-Hant": "本網站的安全性原則拒絕了遊戲程式碼：主機必須在 {directive} 中允許 {token}。",
   },
   hostUnloaded: {
     en: "The game could not be loaded ({why}): the host must serve all its files beside this page.",
     ar: "تعذّر تحميل اللعبة ({why}): على المضيف تقديم كل ملفاتها بجانب هذه الصفحة.",
-    de: "Das Spiel konnte nicht geladen werden ({why}): Der Host muss alle seine Dateien neben dieser Seite bereitstellen.",
-    es: "No se pudo cargar el juego ({why}): el sitio debe servir todos sus archivos junto a esta página.",
-    fr: "Le jeu n'a pas pu se charger ({why}) : l'hébergeur doit servir tous ses fichiers à côté de cette page.",
-    id: "Permainan tidak dapat dimuat ({why}): host harus menyajikan semua berkasnya di samping halaman ini.",
-    it: "Impossibile caricare il gioco ({why}): l'host deve servire tutti i suoi file accanto a questa pagina.",
-    ja: "ゲームを読み込めませんでした（{why}）。ホストはすべてのファイルをこのページと同じ場所で配信する必要があります。",
-    ko: "게임을 불러올 수 없습니다({why}). 호스트가 모든 파일을 이 페이지와 같은 곳에서 제공해야 합니다.",
-    pt: "Não foi possível carregar o jogo ({why}): o site precisa servir todos os arquivos dele junto a esta página.",
-    ru: "Не удалось загрузить игру ({why}): сайт должен отдавать все её файлы рядом с этой страницей.",
+    de: "Das Spiel konnte nicht geladen werden ({why}): Der Host muss alle seine Dateien neben " +
+      "dieser Seite bereitstellen.",
+    es: "No se pudo cargar el juego ({why}): el sitio debe servir todos sus archivos junto a " +
+      "esta página.",
+    fr: "Le jeu n'a pas pu se charger ({why}) : l'hébergeur doit servir tous ses fichiers à " +
+      "côté de cette page.",
+    id: "Permainan tidak dapat dimuat ({why}): host harus menyajikan semua berkasnya di samping " +
+      "halaman ini.",
+    it: "Impossibile caricare il gioco ({why}): l'host deve servire tutti i suoi file accanto a " +
+      "questa pagina.",
+    ja: "ゲームを読み込めませんでした（{why}）。" +
+      "ホストはすべてのファイルをこのページと同じ場所で配信する必要があります。",
+    ko: "게임을 불러올 수 없습니다({why}). 호스트가 모든 파일을 이 페이지와 같은 곳에서 " +
+      "제공해야 합니다.",
+    pt: "Não foi possível carregar o jogo ({why}): o site precisa servir todos os arquivos dele " +
+      "junto a esta página.",
+    ru: "Не удалось загрузить игру ({why}): сайт должен отдавать все её файлы рядом с этой " +
+      "страницей.",
     tr: "Oyun yüklenemedi ({why}): site, oyunun tüm dosyalarını bu sayfanın yanında sunmalı.",
     "zh-Hans": "无法加载游戏（{why}）：宿主必须把游戏的所有文件放在本页旁边提供。",
     "zh-Hant": "無法載入遊戲（{why}）：主機必須把遊戲的所有檔案放在本頁旁邊提供。",
