@@ -1,9 +1,12 @@
 ; The Windows installer, made by tools/build-installer with NSIS:
-;   makensis -DVERSION=1.0.0 -DBUILD=build-windows -DOUTFILE=setup.exe res/cavedot.nsi
+;   makensis -DVERSION=1.0.0 -DBUILD=build-windows -DWORDS=installer-words.nsh \
+;       -DOUTFILE=setup.exe res/cavedot.nsi
 ; It puts the game of BUILD, its read-me and the licences that the Windows zip
 ; carries under Program Files, adds a Start-menu shortcut for everyone and
 ; registers its uninstaller with Windows. /S installs (and the uninstaller
-; uninstalls) silently.
+; uninstalls) silently. Both speak Windows's language where they know it (WORDS,
+; written by tools/build-installer: Modern UI's languages and our own strings in
+; each), else English.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -41,7 +44,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_LANGUAGE "English"
+!include "${WORDS}"
 
 Section
     SetShellVarContext all
@@ -52,7 +55,8 @@ Section
     File "/oname=LICENSE-allegro.txt" "${BUILD}\allegro-license.txt"
     File "LICENSE-mingw-w64.txt"
     WriteUninstaller "$INSTDIR\uninstall.exe"
-    CreateShortCut "$SMPROGRAMS\cavedot.lnk" "$INSTDIR\cavedot.exe" "" "$INSTDIR\cavedot.exe" 0
+    CreateShortCut "$SMPROGRAMS\cavedot.lnk" "$INSTDIR\cavedot.exe" "" "$INSTDIR\cavedot.exe" 0 \
+        SW_SHOWNORMAL "" "$(comment)"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "cavedot"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -9,6 +9,42 @@ const statusLine = document.getElementById('status');
 const loading = document.getElementById('loading');  // laid over the game: hiding it moves nothing
 const fullscreen = document.getElementById('fullscreen');
 
+// The page's words in the player's language: the first of the browser's
+// languages that the page speaks, a region's variant read as its language
+// (pt-BR as pt) but Chinese by its script (zh-TW, zh-HK and zh-MO read
+// Traditional), else English. tools/build-web fills in the table from words.js.
+const WORDS = {WORDS};
+function pickLanguage(wanted) {
+  for (const tag of wanted) {
+    const [base, ...rest] = tag.toLowerCase().split('-');
+    const traditional = !rest.includes('hans')
+      && rest.some(part => ['hant', 'tw', 'hk', 'mo'].includes(part));
+    const language = base !== 'zh' ? base : traditional ? 'zh-Hant' : 'zh-Hans';
+    if (Object.hasOwn(WORDS, language)) return language;
+  }
+  return 'en';
+}
+const language = pickLanguage(navigator.languages || []);
+// A phrase, its {names} filled in from values; a host's phrase not fetched is English.
+function words(key, values = {}) {
+  return (WORDS[language][key] ?? WORDS.en[key])
+    .replace(/\{(\w+)\}/g, (hole, name) => name in values ? values[name] : hole);
+}
+// An element's phrase, with each key it names ({esc}) in a key's box.
+function say(element) {
+  const parts = words(element.dataset.words).split(/\{(\w+)\}/);
+  element.replaceChildren(...parts.map((part, i) => {
+    if (i % 2 === 0) return part;
+    const key = document.createElement('kbd');
+    key.textContent = words(part);
+    return key;
+  }));
+}
+document.documentElement.lang = language;
+document.documentElement.dir = words('dir');
+document.querySelectorAll('[data-words]').forEach(say);
+canvas.setAttribute('aria-label', words('game'));
+
 // The game takes the largest 4:3 size that fits. Where it fits at its own size,
 // each of its pixels is a whole number of screen pixels, so that all are square
 // and equal; a smaller window gets the largest size in steps of 4 by 3 CSS
@@ -193,7 +229,8 @@ fullscreen.addEventListener('click', () => {
   }
 });
 document.addEventListener('fullscreenchange', () => {
-  fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
+  const leave = document.fullscreenElement;
+  fullscreen.textContent = leave ? words('leaveFullscreen') : words('fullscreen');
 });
 
 // High contrast, when the player asks for it: by the Contrast button, which the
@@ -273,7 +310,7 @@ function start() {
   if (typeof createCavedot === 'undefined') {  // its script did not load: fetched again
     const script = Object.assign(document.createElement('script'), {src: 'cavedot.js'});
     const run = () => typeof createCavedot === 'undefined'
-      ? ended(unloaded('cavedot.js did not load')) : start();
+      ? cannotLoad('cavedot.js did not load') : start();
     script.addEventListener('load', run);
     script.addEventListener('error', run);
     document.body.append(script);
@@ -288,7 +325,7 @@ function start() {
       compiled.then(instantiate)
         .catch(e => {
           compiledWasm = null;  // fetched again on the next try
-          ended(unloaded(e.message));
+          cannotLoad(e.message);
         });
       return {};
     },
@@ -304,10 +341,10 @@ function start() {
     },
     // A game that could not start has said why already: that stays.
     onExit: status => {
-      const stopped = `${statusLine.textContent} The game has stopped (status ${status}).`;
-      ended(status === 0 ? 'The game has ended.' : stopped, played);
+      const stopped = `${statusLine.textContent} ${words('stopped', {status})}`;
+      ended(status === 0 ? words('ended') : stopped, played);
     },
-    onAbort: why => ended(`The game has crashed (${why}).`, played),
+    onAbort: why => ended(words('crashed', {why}), played),
   });
   showContrast();
 }
@@ -320,16 +357,24 @@ addEventListener('securitypolicyviolation', e => {
   refused = refused || e.blockedURI === 'wasm-eval';
 });
 function unloaded(why) {
-  if (self.origin === 'null') {
-    return 'The game cannot load in a frame sandboxed into an origin of its own: '
-      + 'the host must add allow-same-origin to its sandbox.';
-  }
+  if (self.origin === 'null') return words('hostSandboxed', {token: 'allow-same-origin'});
   if (refused || /Content.Security.Policy|CSP/i.test(why)) {
-    return "This site's security policy refused the game's code: "
-      + "the host must allow 'wasm-unsafe-eval' in script-src.";
+    return words('hostRefused', {token: "'wasm-unsafe-eval'", directive: 'script-src'});
   }
-  return `The game could not be loaded (${why}): `
-    + 'the host must serve all its files beside this page.';
+  return words('hostUnloaded', {why});
+}
+// These sentences come in a file of their own (see tools/web-words), fetched
+// only by a page that cannot start, in a language other than English; without
+// it they are said in English.
+let hostWords;
+function cannotLoad(why) {
+  hostWords ??= language === 'en' ? Promise.resolve() : new Promise(done => {
+    const script = document.createElement('script');
+    script.src = 'host-words.js';
+    script.onload = script.onerror = done;
+    document.head.append(script);
+  });
+  hostWords.then(() => ended(unloaded(why)));
 }
 
 // The game over, or not started, saying why. Play again takes the focus only
