@@ -267,8 +267,13 @@ function start() {
   canvas.getContext('2d').clearRect(0, 0, canvas.width, canvas.height);  // as a new window is
   statusLine.textContent = '';
   loading.hidden = false;  // until the program starts and shows its first frame
-  if (typeof createCavedot === 'undefined') {
-    ended(unloaded('cavedot.js did not load'));
+  if (typeof createCavedot === 'undefined') {  // its script did not load: fetched again
+    const script = Object.assign(document.createElement('script'), {src: 'cavedot.js'});
+    const run = () => typeof createCavedot === 'undefined'
+      ? ended(unloaded('cavedot.js did not load')) : start();
+    script.addEventListener('load', run);
+    script.addEventListener('error', run);
+    document.body.append(script);
     return;
   }
   const compiled = compileGame();
@@ -374,3 +379,13 @@ function firstVisit() {  // no worker serves the page yet
 fit();  // before the first paint, with the controls as they will stay: the game never jumps
 compileGame();
 addEventListener('DOMContentLoaded', start);  // once cavedot.js has run
+
+// What the page's tests read of it (tests/web/in-page.js), given here on
+// purpose and used by nothing else: the colours high contrast shows, the keys
+// the game knows by the browser's names for them, and how many of the key
+// events sent to it the running game has yet to take.
+self.cavedotPage = {
+  highContrast,
+  keyCodes: () => [...game.alScancodes.keys()],
+  keysWaiting: () => game?.alKeys?.length || 0,
+};

@@ -1,13 +1,14 @@
-// Keeps the page's files for play without a network. A release (its name and
-// each file's SHA-256 written in by tools/build-web) is installed only once
-// every file has the bytes named, else tried again on a later visit: a server
-// caught mid-upload leaves the old one whole. It takes over, deleting the old
-// caches, once no page uses the old one: a page never mixes two releases.
-const FILES = {FILES};
+// Keeps the page's files for play without a network. A release (its name, its
+// cache's name and each file's SHA-256, written in by tools/web-release) is
+// installed only once every file has the bytes named, else tried again on a
+// later visit: a server caught mid-upload leaves the old one whole. It takes
+// over, deleting the old caches, once no page uses the old one: a page never
+// mixes two releases.
 const RELEASE = 'RELEASE';
+const FILES = RELEASE.files;
 const SCOPE = self.registration.scope;
 // One for each release of each copy (path) of the game.
-const CACHE = `cavedot ${SCOPE} ${RELEASE}`;
+const CACHE = RELEASE.cache.replace('{scope}', SCOPE);
 const OURS = new Set(['./', ...Object.keys(FILES)].map(file => new URL(file, SCOPE).href));
 
 const hexByte = byte => byte.toString(16).padStart(2, '0');

@@ -4,7 +4,7 @@
 // Picture reads the screen's pixels as the game's; firstFrame(), pace() and nudge() are the
 // checks the scenarios share. A check that fails throws a Failure, which says what was wrong.
 'use strict';
-const {execFileSync, spawn} = require('child_process');
+const {spawn} = require('child_process');
 const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
 const os = require('os'), path = require('path');
 
@@ -34,43 +34,8 @@ async function waitFor(what, read, {until = Boolean, seconds = 10} = {}) {
   throw new Failure(`waited ${seconds} s for ${what}; last saw ${String(seen).slice(0, 200)}`);
 }
 
-// Given to every page before its own scripts, by the server, so in every engine and under any
-// policy that allows the page's origin: the clock pinned, so that the first room is known;
-// `drawn`, when the canvas was last drawn (just after the game read the clock, however it woke);
-// `running`, each run's Module; `errors`, every error the page meets. A frame answers 'state'.
-const testScript = clock => `Date.now = () => ${clock};
-var woke = 0, drawn = 0, errors = [];
-const rawFrame = requestAnimationFrame, rawError = console.error;
-const rawPut = CanvasRenderingContext2D.prototype.putImageData;
-requestAnimationFrame = f => rawFrame(t => { woke = performance.now(); f(t); });
-CanvasRenderingContext2D.prototype.putImageData = function (...how) {
-  drawn = performance.now();
-  rawPut.apply(this, how);
-};
-Object.defineProperty(window, 'createCavedot', {configurable: true, set(make) {
-  const value = m => make(window.running = m);
-  Object.defineProperty(window, 'createCavedot', {configurable: true, writable: true, value});
-}});
-addEventListener('error', e => errors.push(e.message));
-addEventListener('unhandledrejection', e => errors.push(String(e.reason)));
-addEventListener('securitypolicyviolation', e => errors.push('refused: ' + e.violatedDirective));
-console.error = (...words) => {
-  errors.push(words.join(' '));
-  rawError(...words);
-};
-addEventListener('message', e => e.data === 'state' && e.source.postMessage({errors,
-  disc: discCentre(), status: document.getElementById('status').textContent,
-  hold: !self['hold-escape'].hidden}, '*'));
-function discCentre() {  // the centre of the player's disc on the canvas
-  const rgba = new Uint32Array(canvas.getContext('2d').getImageData(0, 0, 640, 480).data.buffer);
-  const at = [...rgba.keys()].filter(i => rgba[i] === 0xff373737);
-  const mean = f => at.reduce((sum, i) => sum + f(i), 0) / at.length + 1;
-  return [mean(i => i % 640), mean(i => Math.floor(i / 640))];
-}`;
-
-// A touch screen's buttons shown, where the browser has none to match the page's style.
-const TOUCH_BUTTONS = `;document.head.append(Object.assign(document.createElement('style'),
-  {textContent: '.touch { display: revert !important; }'}));`;
+// What the tests read and do inside a page (in-page.js), given to every page by the server.
+const IN_PAGE = fs.readFileSync(path.join(__dirname, 'in-page.js'), 'utf8');
 
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
                '.png': 'image/png', '.wasm': 'application/wasm',
@@ -78,22 +43,23 @@ const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css
 
 // Serves folders as a web server would: each at its path (mounts: {'/': dir}), a file's .br or
 // .gz twin where the browser takes that encoding, an ETag answered with 304, Cache-Control:
-// no-cache unless `headers` say otherwise, and the test's script in each page, then
-// server.script (a bench's counters). Offline, it answers nothing but that script. It counts its
-// requests, the bytes it sends and, by address, how often it sent the file (`sends`) and its bytes
-// the first time (`once`). What is made through it (servers, pages, folders) goes with it.
+// no-cache unless `headers` say otherwise, and the test's script in each page (in-page.js), then
+// server.script (a bench's counters); touchButtons, a touch screen's buttons shown. Offline, it
+// answers nothing but that script, nor ever at the address `cut`. It counts its requests, the
+// bytes it sends and, by address, how often it sent the file (`sends`) and its bytes the first
+// time (`once`). What is made through it (servers, pages, folders) goes with it.
 async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
-  const server = {clock, script: touchButtons ? TOUCH_BUTTONS : '', offline: false, requests: 0,
-                  sent: 0, sends: {}, once: {}};
+  const server = {clock, script: '', offline: false, requests: 0, sent: 0, sends: {}, once: {}};
   const owned = [];
   const httpServer = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
     server.requests++;
     if (url.pathname === '/test.js') {
       response.writeHead(200, {'Content-Type': TYPES['.js'], 'Cache-Control': 'no-store'});
-      return response.end(testScript(server.clock) + server.script);
+      const options = JSON.stringify({clock: server.clock, disc: DISC, touchButtons});
+      return response.end(`self.inPageOptions = ${options};\n${IN_PAGE}${server.script}`);
     }
-    if (server.offline) return request.socket.destroy();
+    if (server.offline || url.pathname === server.cut) return request.socket.destroy();
     const file = fileAt(mounts, url.pathname);
     if (!file) return response.writeHead(404).end();
     const accepted = request.headers['accept-encoding'] || '';
@@ -138,44 +104,54 @@ function fileAt(mounts, address) {
 const twin = (file, encoding) => `${file}.${encoding.slice(0, 2)}`;
 const sha256 = bytes => crypto.createHash('sha256').update(bytes).digest('hex');
 
+// What tools/web-release wrote of the release in a folder: its name, its cache's name with
+// cacheAt(the copy's address), each file and its SHA-256.
+function release(dir) {
+  const made = JSON.parse(fs.readFileSync(path.join(dir, 'release.json'), 'utf8'));
+  return {...made, cacheAt: scope => made.cache.replace('{scope}', scope)};
+}
+
 // A file as the server sends it: a page with the test's script first in its head, and so a
-// service worker whose list names the pages of its folder by the bytes sent.
+// service worker whose release names its pages by the bytes sent.
 const rewritten = file => file.endsWith('.html') || path.basename(file) === 'service-worker.js';
 function served(file) {
   const text = fs.readFileSync(file, rewritten(file) ? 'utf8' : null);
   const script = '<head><script src="/test.js"></script>';
   if (file.endsWith('.html')) return Buffer.from(text.replace('<head>', script));
   if (!rewritten(file)) return text;
-  const pages = fs.readdirSync(path.dirname(file)).filter(f => f.endsWith('.html'))
-    .map(f => path.join(path.dirname(file), f));
-  const named = (body, page) => body.replace(sha256(fs.readFileSync(page)), sha256(served(page)));
+  const dir = path.dirname(file), {files} = release(dir);
+  const pages = Object.keys(files).filter(f => f.endsWith('.html'));
+  const named = (body, page) => body.replace(files[page], sha256(served(path.join(dir, page))));
   return Buffer.from(pages.reduce(named, text));
 }
 
-// The screen's pixels in a PNG, read as the game's: scale is the screen's pixels per game pixel.
+// PNG files, decoded and made here: required when first needed, as --help runs before npm's
+// packages are installed.
+const PNG = () => require('pngjs').PNG;
+
+// The screen's pixels ({width, data}, PNG's decoded), read as the game's: scale is the screen's
+// pixels per game pixel.
 class Picture {
-  constructor(png, scale) {
-    this.w = png.readUInt32BE(16);
-    this.scale = scale || this.w / 640;
-    const rgb = ['png:-', '-depth', '8', 'rgb:-'];
-    this.rgb = execFileSync('convert', rgb, {input: png, maxBuffer: 1 << 28});
+  constructor({width, data}, scale) {
+    [this.w, this.rgba] = [width, data];
+    this.scale = scale || width / 640;
   }
-  pixel(n) { return this.rgb.subarray(3 * n, 3 * n + 3).join(); }  // the screen's nth
+  pixel(n) { return this.rgba.subarray(4 * n, 4 * n + 3).join(); }  // the screen's nth
   on(x) { return Math.floor((x + 0.5) * this.scale); }  // the screen's pixel of the game's x
   at(x, y) { return this.pixel(this.w * this.on(y) + this.on(x)); }  // the game's
   box(x, y, w, h) {  // row by row
     return Array.from({length: w * h}, (_, i) => this.at(x + i % w, y + Math.floor(i / w)));
   }
   game() { return this.box(0, 0, 640, 480).join(' '); }
-  colours() { return new Set(Array.from({length: this.rgb.length / 3}, (_, n) => this.pixel(n))); }
+  colours() { return new Set(Array.from({length: this.rgba.length / 4}, (_, n) => this.pixel(n))); }
   label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1"
   promptLine(x, y, chars) {  // a line of the prompt: its 8-pixel-high box is black and white only
     return [...new Set(this.box(x, y, 8 * chars, 8))].sort().join() === `${BLACK},${WHITE}`;
   }
 }
-let level1;  // read when first needed: --help runs before ImageMagick is installed
-const LEVEL_1 = () => level1 ??= new Picture(fs.readFileSync(`${__dirname}/../level1.png`), 1)
-  .label();
+let level1;
+const LEVEL_1 = () => level1 ??= new Picture(
+  PNG().sync.read(fs.readFileSync(`${__dirname}/../level1.png`)), 1).label();
 
 // Chromium by DevTools; Firefox by WebDriver BiDi, slow to start, so started once for each set
 // of options when `shared`, each page in a browser context of its own, as new as a fresh
@@ -212,7 +188,7 @@ async function puppeteerPage(engine, {touch, flags = [], prefs = {}, shared}) {
     }),
     goto: url => page.goto(url, {waitUntil: 'load'}),
     reload: () => page.reload({waitUntil: 'load'}),
-    evaluate: js => page.evaluate(js),
+    evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     key: (down, code) => page.keyboard[down ? 'down' : 'up'](code === 'Space' && !cdp ? ' ' : code),
     mouseClick: (x, y) => page.mouse.click(x, y),
     touch: async (type, down) => {  // down: {finger: [x, y]}, those on the screen after it
@@ -229,7 +205,7 @@ async function puppeteerPage(engine, {touch, flags = [], prefs = {}, shared}) {
         delete fingers[id];
       }
     },
-    screenshot: clip => page.screenshot({clip, type: 'png'}).then(Buffer.from),
+    screenshot: clip => page.screenshot({clip, type: 'png'}).then(b => PNG().sync.read(b)),
     close: () => (context || browser).close(),
   };
 }
@@ -256,28 +232,31 @@ async function webkitPage({ratio = 1}) {
     const {value} = await response.json();
     return check(!value?.error, () => `WebDriver ${what}: ${value.message}`) && value;
   };
-  const capabilities = {alwaysMatch: {browserName: 'MiniBrowser'}};
-  const made = () => call('', {capabilities}).catch(() => null);  // once the driver listens
-  const {sessionId} = await waitFor('WebKitWebDriver to make a session', made).catch(e => {
-    driver.kill();
-    throw e;
-  });
+  const wanted = {alwaysMatch: {browserName: 'MiniBrowser'}};
+  const made = () => call('', {capabilities: wanted}).catch(() => null);  // once it listens
+  const {sessionId, capabilities} = await waitFor('WebKitWebDriver to make a session', made)
+    .catch(e => {
+      driver.kill();
+      throw e;
+    });
   session = `/${sessionId}`;
   const act = (type, actions, parameters) =>
     call('/actions', {actions: [{type, id: type, parameters, actions}]});
-  const script = js => `const done = arguments[0];
-    Promise.resolve((${js})).then(v => done([v]), e => done({error: String(e)}));`;
-  const evaluate = async js => {
-    const got = await call('/execute/async', {args: [], script: script(js)});
-    return Array.isArray(got) ? got[0] : check(false, `${js.slice(0, 80)}: ${got.error}`);
+  // A function run in the page with its arguments, as JSON both ways, as Playwright's are.
+  const evaluate = async (fn, ...args) => {
+    const script = `const [args, done] = arguments;
+      Promise.resolve().then(() => (${fn})(...args)).then(v => done([v]),
+                                                          e => done({error: String(e)}));`;
+    const got = await call('/execute/async', {args: [args], script});
+    return Array.isArray(got) ? got[0] : check(false, `${String(fn).slice(0, 80)}: ${got.error}`);
   };
   return {
-    logged: [],
+    logged: [], version: capabilities.browserVersion,  // WebKitGTK's
     setViewport: ({width, height}) => call('/window/rect', {width, height}),
     goto: url => call('/url', {url}),
     reload: () => call('/refresh', {}),
     evaluate,
-    touch: (type, down) => call('/execute/sync', {args: [down], script: FINGERS}),
+    touch: (type, down) => evaluate(now => inPage.fingers(now), down),
     key: (down, code) => act('key', [{type: down ? 'keyDown' : 'keyUp',
                                       value: WEBDRIVER_KEYS[code]}]),
     mouseClick: (x, y) => act('pointer', [{type: 'pointerMove', x: Math.round(x), y: Math.round(y)},
@@ -286,31 +265,13 @@ async function webkitPage({ratio = 1}) {
       const png = Buffer.from(await call('/screenshot', undefined, 'GET'), 'base64');
       const [x, y, width, height] = [clip.x, clip.y, clip.width, clip.height]
         .map(n => Math.round(n * ratio));
-      const crop = ['-crop', `${width}x${height}+${x}+${y}`, '+repage'];
-      return execFileSync('convert', ['png:-', ...crop, 'png:-'], {input: png});
+      const shot = PNG().sync.read(png), cropped = new (PNG())({width, height});
+      PNG().bitblt(shot, cropped, x, y, width, height, 0, 0);
+      return cropped;
     },
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
   };
 }
-// WebKitWebDriver's touch actions reach the page as a mouse's: the fingers (arguments[0], as
-// {id: [x, y]}, those on the screen now) are the pointer events WebKit makes for them instead,
-// each at the element it came down on, and a finger lifted where it came down a click.
-const FINGERS = `const now = arguments[0], fingers = window.testFingers ??= {};
-  const fire = (type, id, [clientX, clientY]) => fingers[id].target.dispatchEvent(new PointerEvent(
-    type, {pointerId: 2 + +id, pointerType: 'touch', isPrimary: id === Object.keys(fingers)[0],
-           clientX, clientY, bubbles: true, cancelable: true, composed: true}));
-  for (const [id, at] of Object.entries(now)) {
-    const finger = fingers[id];
-    if (finger && String(finger.at) === String(at)) continue;
-    const target = finger?.target || document.elementFromPoint(...at);
-    fingers[id] = {at, target, moved: Boolean(finger)};
-    fire(finger ? 'pointermove' : 'pointerdown', id, at);
-  }
-  for (const id of Object.keys(fingers).filter(id => !(id in now))) {
-    fire('pointerup', id, fingers[id].at);
-    if (!fingers[id].moved) fingers[id].target.click();
-    delete fingers[id];
-  }`;
 // WebDriver's values for the keys the scenarios type.
 const WEBDRIVER_KEYS = {Enter: '\uE007', Escape: '\uE00C', Space: ' ', ArrowLeft: '\uE012',
   ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', ShiftLeft: '\uE008',
@@ -324,15 +285,16 @@ const WEBDRIVER_KEYS = {Enter: '\uE007', Escape: '\uE00C', Space: ' ', ArrowLeft
 async function launch(engine, options = {}) {
   const page = await (engine === 'webkit' ? webkitPage(options) : puppeteerPage(engine, options));
   const {goto, reload} = page, left = [];  // errors of the pages left
-  const taken = () => page.evaluate('window.errors?.splice(0) || []').catch(() => []);
+  const taken = () => page.evaluate(() => self.inPage?.errors.splice(0) || []).catch(() => []);
   const leave = async () => left.push(...await taken());
   Object.assign(page, {
     engine, log: options.log || (() => {}),
     goto: url => leave().then(() => goto(url)),
     reload: () => leave().then(reload),
     errors: () => leave().then(() => [...left, ...page.logged]),
-    box: selector => page.evaluate(`(r => [r.x, r.y, r.width, r.height])(
-      document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect())`),
+    box: selector => page.evaluate(s => inPage.box(s), selector),
+    hidden: selector => page.evaluate(s => inPage.hidden(s), selector),
+    text: selector => page.evaluate(s => inPage.text(s), selector),
     centre: selector => page.box(selector).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
     click: async selector => page.mouseClick(...await page.centre(selector)),
     down: code => page.key(true, code),
@@ -345,10 +307,10 @@ async function launch(engine, options = {}) {
       const [x, y, width, height] = await page.box('#canvas');
       return new Picture(await page.screenshot({x, y, width, height}));
     },
-    disc: () => page.evaluate('[drawn, ...discCentre()]'),  // [ms when drawn so, x, y]
-    status: () => page.evaluate("document.getElementById('status').textContent"),
-    workerReady: () => waitFor('the page\'s service worker to be active', () => page.evaluate(
-      "navigator.serviceWorker.getRegistration().then(r => r?.active?.state === 'activated')")),
+    disc: () => page.evaluate(() => inPage.disc()),  // [ms when drawn so, x, y]
+    status: () => page.text('#status'),
+    workerReady: () => waitFor('the page\'s service worker to be active',
+                               () => page.evaluate(() => inPage.workerActive())),
   });
   await page.setViewport({width: 1024, height: 768});
   return page;
@@ -360,11 +322,8 @@ async function launch(engine, options = {}) {
 // last page's, which a browser may go on showing till the new one paints: the page's canvas
 // must have been drawn.
 async function firstFrame(page, {where, same, unlike}) {
-  const inView = `drawn > 0 && (r => r.left >= 0 && r.top >= 0 && r.right <= innerWidth
-    && r.bottom <= innerHeight)(canvas.getBoundingClientRect()) && !scrollX && !scrollY
-    && document.documentElement.scrollHeight <= innerHeight
-    && document.documentElement.scrollWidth <= innerWidth`;
-  const shown = async () => await page.evaluate(inView).catch(() => false) && page.canvas();
+  const inView = () => page.evaluate(() => inPage.inView()).catch(() => false);
+  const shown = async () => await inView() && page.canvas();
   const isFirst = p => p && p.label() === LEVEL_1() && p.game() !== unlike?.game();
   const what = `${where}: a first frame with "Level: 1" in full view, nothing to scroll`;
   const first = await waitFor(what, shown, {until: isFirst, seconds: 20}).catch(async e => {
@@ -399,22 +358,28 @@ async function still(page) {
 }
 
 // While the way is held (press), the disc moves a pixel a tick, 140 pixels a second: timed from
-// its first move for 1 s or half way to the wall (reach pixels from the centre), which leaves a
-// slow browser time to look. `during` runs meanwhile. Let go (release), it stops.
+// its first move for 1 s or half way to the wall (reach pixels from the centre), by the frames
+// the page drew, each at the clock the game read for it, however late the test looks at them.
+// `during` runs meanwhile. Let go (release), it stops.
 async function pace(page, {how, way, reach, press, release, during = async () => {}}) {
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
-  const along = () => page.disc().then(d => [d[0], d[axis]]);  // [ms, place on the way's axis]
+  // The frames drawn since the press, each [ms, place on the way's axis].
+  const frames = () => page.evaluate(axis => inPage.trace.map(d => [d[0], d[axis]]), axis);
   const look = async () => {
-    const [t0, p0] = await waitFor(`the disc to move while ${how} ${way}`, along,
-                                   {until: ([, p]) => Math.abs(p - centre) > 5});
-    const far = ([t, p]) => t - t0 > 1000 || Math.abs(p - p0) > reach / 2;
-    return [t0, p0, ...await waitFor(`a second look while ${how} ${way}`, along, {until: far})];
+    const off = trace => trace.find(([, p]) => Math.abs(p - centre) > 5);
+    const [t0, p0] = off(await waitFor(`the disc to move while ${how} ${way}`, frames,
+                                       {until: off}));
+    const far = trace => trace.find(([t, p]) => t - t0 > 1000 || Math.abs(p - p0) > reach / 2);
+    return [t0, p0, ...far(await waitFor(`a second look while ${how} ${way}`, frames,
+                                         {until: far}))];
   };
+  await page.evaluate(() => inPage.trace = []);
   await press();
   const [looked, meanwhile] = await Promise.allSettled([look(), during()]);
   for (const {reason} of [looked, meanwhile]) if (reason) throw reason;
   const [t0, p0, t1, p1] = looked.value, speed = Math.abs(p1 - p0) / (t1 - t0) * 1000;
   await release();
+  await page.evaluate(() => inPage.trace = null);
   page.log(`${how} ${way}: ${Math.abs(p1 - p0).toFixed(0)} px in ${(t1 - t0).toFixed(0)} ms = ` +
            `${speed.toFixed(1)} px/s`);
   check(Math.abs(p1 - centre) < reach, 'the disc reached the wall before the second look');
@@ -441,5 +406,5 @@ async function nudge(page, {how, press, release, released = 'let go', way}) {
 }
 
 module.exports = {BLACK, CLOCK, DISC, FLOOR, GREY, MONSTER, WAYS, WHITE, Failure, Picture, check,
-                  closeBrowsers, firstFrame, launch, nudge, openWay, pace, serve, served, sha256,
-                  sleep, still, waitFor};
+                  closeBrowsers, firstFrame, launch, nudge, openWay, pace, release, serve, served,
+                  sha256, sleep, still, waitFor};
