@@ -1,7 +1,7 @@
 /* Allegro 4.4's platform in a web page (Emscripten): the system, a screen
  * shown on the page's <canvas>, the keyboard from the browser's key events and
  * the timer from the elapsed time. Drawing stays Allegro's own: the screen is
- * a linear bitmap in memory, copied onto the canvas.
+ * a linear bitmap in memory, and what changes on it is copied onto the canvas.
  *
  * A page's code must give the browser its turn regularly. With Asyncify the
  * program waits for the next animation frame where it already calls the
@@ -14,6 +14,7 @@
 #include <emscripten.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "allegro.h"
 #include "allegro/internal/aintern.h"
@@ -48,10 +49,15 @@ EM_ASYNC_JS(void, web_wait, (int for_a_key), {
    }
    if (for_a_key && Module.alKeys.length) return;
    await new Promise(resolve => {
-      let done = false;
-      const go = () => { if (!done) { done = true; Module.alWake = null; resolve(); } };
-      if (for_a_key) Module.alWake = go; else requestAnimationFrame(go);
-      setTimeout(go, 100);
+      let frame = 0, timer = 0;
+      const go = () => {
+         cancelAnimationFrame(frame);
+         clearTimeout(timer);
+         Module.alWake = null;
+         resolve();
+      };
+      if (for_a_key) Module.alWake = go; else frame = requestAnimationFrame(go);
+      timer = setTimeout(go, 100);
    });
 });
 
@@ -60,6 +66,14 @@ EM_JS(void, web_open_canvas, (int w, int h), {
    canvas.width = w;
    canvas.height = h;
    Module.alContext = canvas.getContext('2d');
+   /* A canvas whose context was lost comes back blank, and a picture puts only what changed:
+    * the last picture goes onto it whole, while this program has the canvas. */
+   canvas.alShows = Module;
+   canvas.addEventListener('contextrestored', () => {
+      if (canvas.alShows === Module && Module.alPicture) {
+         Module.alContext.putImageData(Module.alPicture, 0, 0);
+      }
+   });
 });
 
 /* The colours the page asks the screen to be shown in: Module['colours'], pairs
@@ -75,9 +89,19 @@ EM_JS(int, web_colours, (uint32_t *from, uint32_t *to, int most), {
    return n;
 });
 
-EM_JS(void, web_show, (const void *rgba, int w, int h), {
-   const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
-   Module.alContext.putImageData(new ImageData(pixels, w, h), 0, 0);
+/* The rectangles of a picture (n of them, x, y, w and h each) onto the canvas, from the whole
+ * picture in the canvas's pixels (rgba): all in one turn of the page, so the browser never shows
+ * a picture half drawn. Its view onto memory is made again only when memory has grown. */
+EM_JS(void, web_show, (const void *rgba, int w, int h, const int *rects, int n), {
+   let picture = Module.alPicture;
+   if (!picture || picture.data.buffer !== HEAPU8.buffer) {
+      const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
+      picture = Module.alPicture = new ImageData(pixels, w, h);
+   }
+   for (let i = rects >> 2; i < (rects >> 2) + 4 * n; i += 4) {
+      Module.alContext.putImageData(picture, 0, 0, HEAP32[i], HEAP32[i + 1], HEAP32[i + 2],
+                                    HEAP32[i + 3]);
+   }
 });
 
 /* A key by the browser's name for it, and its scancode (page_keys, keys.h): each is
@@ -199,15 +223,58 @@ static TIMER_DRIVER timer_canvas = {
 /* ----------------------------------------------------------------- screen */
 
 static uint32_t *screen_pixels; /* the screen bitmap's memory, 0x00RRGGBB */
-static uint32_t *canvas_pixels; /* the same as the canvas wants it: R, G, B, A bytes */
+static uint32_t *canvas_pixels; /* the last picture as the canvas has it: R, G, B, A bytes */
 static int screen_w, screen_h;
+
+/* Of each row of the screen, the columns [from, to) that may have changed since the last
+ * picture (none where from >= to): only those are turned into the canvas's pixels, and of
+ * them only those that did change go onto the canvas. */
+struct span {
+   int from, to;
+};
+static struct span *maybe_changed;
+
+/* The page's colours of the last picture, whose change repaints the whole screen. */
+static uint32_t shown_from[16], shown_to[16];
+static int shown_colours = -1;
+
+/* The rectangles of the picture that changed, x, y, w and h each: rows that changed one after
+ * another make one, the columns of them all. So many would cost more than they save: past
+ * that, the last one grows to take in the rest. */
+#define MOST_RECTANGLES 16
+static int changed_rects[MOST_RECTANGLES][4];
+
 /* A program starts as the browser has just had its turn: its first poll goes
  * on at once, rather than show the black screen and wait an animation frame
  * before the program draws its first frame. */
 static int blitted_since_poll = TRUE;
 static int key_at_last_poll = FALSE;
-static void (*memory_blit)(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x, int d_y,
-                           int w, int h);
+
+static void may_have_changed(int y, int from, int to)
+{
+   struct span *row = &maybe_changed[y];
+
+   if (from < row->from)
+      row->from = from;
+   if (to > row->to)
+      row->to = to;
+}
+
+static void all_may_have_changed(void)
+{
+   int y;
+
+   for (y = 0; y < screen_h; y++)
+      may_have_changed(y, 0, screen_w);
+}
+
+/* Every drawing onto the screen but a blit (below) asks here for the address of each line it
+ * writes: the line may have changed. */
+static uintptr_t screen_write_line(BITMAP *bmp, int y)
+{
+   may_have_changed(y + bmp->y_ofs, 0, screen_w);
+   return (uintptr_t)bmp->line[y];
+}
 
 /* A pixel of the screen as the canvas shows it, in the page's colours. */
 static uint32_t canvas_colour(uint32_t p, const uint32_t *from, const uint32_t *to, int colours)
@@ -223,31 +290,96 @@ static uint32_t canvas_colour(uint32_t p, const uint32_t *from, const uint32_t *
    return 0xFF000000 | (p & 0x00FF00) | ((p >> 16) & 0xFF) | ((p & 0xFF) << 16);
 }
 
-/* Turns the screen into the canvas's pixels; says whether any of them changed.
- * A frame is long runs of a few colours: each run is looked up once. */
-static int convert_screen(void)
+/* The page's colours, read afresh for each picture: when they change, every pixel may. */
+static void read_colours(void)
 {
    uint32_t from[16], to[16];
    const int colours = web_colours(from, to, 16);
-   uint32_t p = screen_pixels[0], c = canvas_colour(p, from, to, colours), changed = 0;
-   int i;
 
-   for (i = 0; i < screen_w * screen_h; i++) {
-      if (screen_pixels[i] != p) {
-         p = screen_pixels[i];
-         c = canvas_colour(p, from, to, colours);
-      }
-      changed |= c ^ canvas_pixels[i];
-      canvas_pixels[i] = c;
-   }
-   return changed != 0;
+   if (colours == shown_colours && !memcmp(from, shown_from, colours * sizeof(from[0])) &&
+       !memcmp(to, shown_to, colours * sizeof(to[0])))
+      return;
+   shown_colours = colours;
+   memcpy(shown_from, from, sizeof(from));
+   memcpy(shown_to, to, sizeof(to));
+   all_may_have_changed();
 }
 
-/* The browser's turn: the screen goes onto the canvas, and the program goes
- * on at the next animation frame. */
+/* Turns columns [from, to) of row y into the canvas's pixels; gives the columns that changed
+ * as [*first, *last), empty if none. A frame is long runs of a few colours: each run is looked
+ * up once. */
+static void convert_row(int y, int from, int to, int *first, int *last)
+{
+   const uint32_t *screen_row = screen_pixels + y * screen_w;
+   uint32_t *canvas_row = canvas_pixels + y * screen_w;
+   uint32_t p = screen_row[from], c = canvas_colour(p, shown_from, shown_to, shown_colours);
+   int x;
+
+   *first = to;
+   *last = from;
+   for (x = from; x < to; x++) {
+      if (screen_row[x] != p) {
+         p = screen_row[x];
+         c = canvas_colour(p, shown_from, shown_to, shown_colours);
+      }
+      if (canvas_row[x] != c) {
+         canvas_row[x] = c;
+         if (x < *first)
+            *first = x;
+         *last = x + 1;
+      }
+   }
+}
+
+/* Takes row y's changed columns [first, last) into the rectangles; gives their count. */
+static int add_to_rectangles(int n, int y, int first, int last)
+{
+   int *r = changed_rects[n ? n - 1 : 0];
+
+   if (n == 0 || (r[1] + r[3] < y && n < MOST_RECTANGLES)) {
+      r = changed_rects[n++];
+      r[0] = first;
+      r[1] = y;
+      r[2] = last - first;
+      r[3] = 1;
+      return n;
+   }
+   if (first < r[0]) {
+      r[2] += r[0] - first;
+      r[0] = first;
+   }
+   if (last > r[0] + r[2])
+      r[2] = last - r[0];
+   r[3] = y + 1 - r[1];
+   return n;
+}
+
+/* The picture: what changed on the screen since the last one goes onto the canvas, all at
+ * once. Says whether anything changed. */
+static int show_picture(void)
+{
+   int y, first, last, n = 0;
+
+   read_colours();
+   for (y = 0; y < screen_h; y++) {
+      struct span *row = &maybe_changed[y];
+
+      if (row->from >= row->to)
+         continue;
+      convert_row(y, row->from, row->to, &first, &last);
+      row->from = screen_w;
+      row->to = 0;
+      if (first < last)
+         n = add_to_rectangles(n, y, first, last);
+   }
+   if (n)
+      web_show(canvas_pixels, screen_w, screen_h, &changed_rects[0][0], n);
+   return n > 0;
+}
+
+/* The browser's turn: the program goes on at the next animation frame. */
 static void give_the_browser_its_turn(void)
 {
-   web_show(canvas_pixels, screen_w, screen_h);
    web_wait(FALSE);
    timer_catch_up();
 }
@@ -260,12 +392,42 @@ static void rest_until_a_key(void)
    timer_catch_up();
 }
 
-/* A blit onto the screen ends a frame. */
+/* Whether 8 pixels from a and b are the same: 32 bytes at once, which WebAssembly without
+ * vectors compares faster than a pixel at a time. */
+static int same_8_pixels(const uint32_t *a, const uint32_t *b)
+{
+   uint64_t p[4], q[4];
+
+   memcpy(p, a, sizeof(p));
+   memcpy(q, b, sizeof(q));
+   return !((p[0] ^ q[0]) | (p[1] ^ q[1]) | (p[2] ^ q[2]) | (p[3] ^ q[3]));
+}
+
+/* A blit onto the screen ends a frame. A frame is mostly the last one again: of each line,
+ * only the columns from the first that differs to the last are copied. */
 static void screen_blit_from_memory(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x,
                                     int d_y, int w, int h)
 {
-   memory_blit(src, dest, s_x, s_y, d_x, d_y, w, h);
-   convert_screen();
+   int y, first, last;
+
+   for (y = 0; y < h; y++) {
+      const uint32_t *from = (const uint32_t *)src->line[s_y + y] + s_x;
+      uint32_t *to = (uint32_t *)dest->line[d_y + y] + d_x;
+
+      for (first = 0; first + 8 <= w && same_8_pixels(from + first, to + first); first += 8) {
+      }
+      for (; first < w && from[first] == to[first]; first++) {
+      }
+      if (first == w)
+         continue;
+      for (last = w; last - 8 > first && same_8_pixels(from + last - 8, to + last - 8); last -= 8) {
+      }
+      for (; from[last - 1] == to[last - 1]; last--) {
+      }
+      memcpy(to + first, from + first, (last - first) * sizeof(*to));
+      may_have_changed(dest->y_ofs + d_y + y, dest->x_ofs + d_x + first, dest->x_ofs + d_x + last);
+   }
+   show_picture();
    give_the_browser_its_turn();
    blitted_since_poll = TRUE;
 }
@@ -289,18 +451,20 @@ static BITMAP *screen_init(int w, int h, int v_w, int v_h, int color_depth)
    }
    screen_pixels = calloc((size_t)w * h, 4);
    canvas_pixels = calloc((size_t)w * h, 4);
-   bmp = screen_pixels && canvas_pixels ?
+   maybe_changed = calloc(h, sizeof(*maybe_changed));
+   bmp = screen_pixels && canvas_pixels && maybe_changed ?
       _make_bitmap(w, h, (uintptr_t)screen_pixels, &gfx_canvas, 32, w * 4) : NULL;
    if (!bmp) {
-      free(screen_pixels);
-      free(canvas_pixels);
+      screen_exit(NULL);
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Not enough memory"));
       return NULL;
    }
-   memory_blit = _screen_vtable.blit_from_memory;
+   bmp->write_bank = screen_write_line;
    _screen_vtable.blit_from_memory = screen_blit_from_memory;
    screen_w = gfx_canvas.w = w;
    screen_h = gfx_canvas.h = h;
+   shown_colours = -1;
+   all_may_have_changed();  /* the first picture is all of it: the canvas is blank */
    gfx_canvas.vid_mem = w * h * 4;
    web_open_canvas(w, h);
    return bmp;
@@ -311,7 +475,9 @@ static void screen_exit(BITMAP *bmp)
    (void)bmp;
    free(screen_pixels);
    free(canvas_pixels);
+   free(maybe_changed);
    screen_pixels = canvas_pixels = NULL;
+   maybe_changed = NULL;
 }
 
 /* --------------------------------------------------------------- keyboard */
@@ -342,7 +508,7 @@ static void keyboard_poll(void)
    int event, scancode;
 
    if (!blitted_since_poll && screen_pixels) {
-      if (convert_screen() || key_at_last_poll)
+      if (show_picture() || key_at_last_poll)
          give_the_browser_its_turn();
       else
          rest_until_a_key();
