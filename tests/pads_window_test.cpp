@@ -1,0 +1,273 @@
+// The real game played by pads: the library's own joystick driver reads devices that
+// the test scripts (pads_preload.cpp), beside the keyboard of the test's X server.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/joystick.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+
+#include "window.h"
+
+namespace {
+
+constexpr int full = 32767;
+
+// A pad as Linux's joystick device: a named pipe that the game reads, and its layout.
+class Pad {
+  public:
+    // Its axes' and buttons' codes, and where each axis rests (0 unless said).
+    Pad(const std::string& folder, int number, const std::string& axes, const std::string& buttons,
+        const std::vector<int>& rest = {})
+        : path_(folder + "/js" + std::to_string(number)) {
+        std::ofstream(path_ + ".layout") << axes << "\n" << buttons << "\n";
+        mkfifo(path_.c_str(), 0600);
+        fd_ = open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);  // the game holds no end of it
+        for (size_t i = 0; i < rest.size(); ++i) {
+            send(JS_EVENT_AXIS | JS_EVENT_INIT, static_cast<int>(i), rest[i]);
+        }
+    }
+    ~Pad() {
+        unplug();
+        unlink(path_.c_str());
+        unlink((path_ + ".layout").c_str());
+    }
+    void axis(int number, int value) const { send(JS_EVENT_AXIS, number, value); }
+    void button(int number, int value) const { send(JS_EVENT_BUTTON, number, value); }
+    void unplug() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+        fd_ = -1;
+    }
+
+  private:
+    void send(int type, int number, int value) const {
+        const js_event event{0, static_cast<int16_t>(value), static_cast<uint8_t>(type),
+                             static_cast<uint8_t>(number)};
+        ASSERT_EQ(write(fd_, &event, sizeof event), static_cast<ssize_t>(sizeof event));
+    }
+    std::string path_;
+    int fd_ = -1;
+};
+
+// An Xbox pad as the xpad driver names it: ABS_X, ABS_Y, ABS_Z, ABS_RX, ABS_RY, ABS_RZ,
+// ABS_HAT0X, ABS_HAT0Y; BTN_SOUTH (A), BTN_EAST (B), BTN_NORTH, BTN_WEST, BTN_TL, BTN_TR,
+// BTN_SELECT, BTN_START, BTN_MODE, BTN_THUMBL, BTN_THUMBR.
+const char* xboxAxes = "0 1 2 3 4 5 16 17";
+const char* xboxButtons = "304 305 307 308 310 311 314 315 316 317 318";
+// A flight stick: ABS_X, ABS_Y, ABS_THROTTLE, ABS_HAT0X, ABS_HAT0Y; BTN_TRIGGER, BTN_THUMB.
+const char* stickAxes = "0 1 6 16 17";
+const char* stickButtons = "288 289";
+
+struct Folder {
+    std::string path = [] {
+        char name[] = "/tmp/cavedot-pads-XXXXXX";
+        return std::string(mkdtemp(name));
+    }();
+    ~Folder() { rmdir(path.c_str()); }
+};
+
+// Waits for the game's frames, up to a minute, until `done` holds for them.
+std::vector<Game::Step> waitFor(const Game& game, const std::string& what,
+                                const std::function<bool(const std::vector<Game::Step>&)>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::vector<Game::Step> steps = game.steps();
+    while (!(steps.size() > 0 && done(steps)) && std::chrono::steady_clock::now() < end) {
+        pause(0.01);
+        steps = game.steps();
+    }
+    EXPECT_TRUE(steps.size() > 0 && done(steps))
+        << "waited for " << what << "; the player last at "
+        << (steps.empty() ? "nothing drawn"
+                          : std::to_string(steps.back().x) + ", " + std::to_string(steps.back().y));
+    return steps;
+}
+
+// A room of more floor than the first room of window.cpp: the first square's reach drawn
+// 99, not 50, so half-size 128; then the same square at (369, 289), and the exit far off.
+std::string roomDraws() {
+    std::string draws = "0,19,49, 49,49,0,0,40";
+    for (int step = 0; step < 18; ++step) {
+        draws += ", 0,0,0,0,0";
+    }
+    return draws + ", 440,360";
+}
+
+// Its floor: two squares.
+bool floor(int x, int y) {
+    const auto in = [x, y](int cx, int cy, int half) {
+        return abs(x - cx) <= half && abs(y - cy) <= half;
+    };
+    return in(320, 240, 128) || in(369, 289, 40);
+}
+
+// Once let go, the player stands still for 70 ticks, short of a wall on its way (dx, dy):
+// its stop was the letting go.
+void expectStop(const Game& game, int dx, int dy, const std::string& what) {
+    const auto steps = waitFor(game, what + ": a stop", [](const std::vector<Game::Step>& all) {
+        size_t moved = all.size() - 1;
+        while (moved > 0 && all[moved - 1].x == all.back().x && all[moved - 1].y == all.back().y) {
+            --moved;
+        }
+        return all.back().low - all[moved].high >= 70;
+    });
+    EXPECT_TRUE(floor(steps.back().x + dx, steps.back().y + dy))
+        << what << ": stopped by a wall at " << steps.back().x << ", " << steps.back().y;
+}
+
+// Still since `from`, for 70 ticks more.
+void expectNoMoveFor(const Game& game, const Game::Step& from, const std::string& what) {
+    const auto steps = waitFor(game, "70 ticks", [&](const std::vector<Game::Step>& all) {
+        return all.back().low >= from.high + 70;
+    });
+    for (const Game::Step& step : steps) {
+        if (step.low >= from.low) {
+            ASSERT_TRUE(step.x == from.x && step.y == from.y) << what << " moved the player";
+        }
+    }
+}
+
+// How far the player has gone (dx, dy) from `from`.
+int gone(const Game::Step& from, const Game::Step& to, int dx, int dy) {
+    return (to.x - from.x) * dx + (to.y - from.y) * dy;
+}
+
+// Pushes, until the player has gone `distance` more pixels (dx, dy) on its way, then lets go;
+// every pixel of the way a tick, 140 a second, and the way straight.
+void expectPace(const Game& game, const std::function<void()>& push,
+                const std::function<void()>& letGo, int dx, int dy, const std::string& what,
+                int distance = 20) {
+    SCOPED_TRACE(what);
+    const Game::Step from = game.steps().back();
+    push();
+    const auto steps = waitFor(game, what, [&](const std::vector<Game::Step>& all) {
+        return gone(from, all.back(), dx, dy) > distance;
+    });
+    letGo();
+    std::vector<Game::Step> moving;
+    for (const Game::Step& step : steps) {
+        if (step.low >= from.high && gone(from, step, dx, dy) > 0) {
+            moving.push_back(step);
+            EXPECT_EQ(gone(from, step, dy, dx), 0) << "off the way after tick " << step.low;
+        }
+    }
+    ASSERT_GE(moving.size(), 2u);
+    // Between two frames of the way, a pixel for each tick played: the frames whose ticks
+    // are known the closest, one of each half of the way.
+    const auto closest = [](auto begin, auto end) {
+        return *std::min_element(begin, end, [](const Game::Step& a, const Game::Step& b) {
+            return a.high - a.low < b.high - b.low;
+        });
+    };
+    const auto half = moving.begin() + moving.size() / 2;
+    const Game::Step a = closest(moving.begin(), half), b = closest(half, moving.end());
+    EXPECT_GE(gone(a, b, dx, dy), b.low - a.high)
+        << "ticks " << a.low << "-" << a.high << " to " << b.low << "-" << b.high;
+    EXPECT_LE(gone(a, b, dx, dy), b.high - a.low)
+        << "ticks " << a.low << "-" << a.high << " to " << b.low << "-" << b.high;
+}
+
+TEST(Pads, SticksAndDpadMoveAt140AsTheLayoutSaysEachControlItsOwn) {
+    const Folder folder;
+    // At rest: sticks drifting, triggers at one end, the d-pad held left from the start.
+    Pad pad(folder.path, 0, xboxAxes, xboxButtons, {2500, -3000, -full, 3000, 2000, -full, -full});
+    Pad other(folder.path, 1, stickAxes, stickButtons, {-2000, 2500, -full, 0, 0});
+    Game::Options options;
+    options.pads = folder.path;
+    options.draws = roomDraws();
+    Game game(options);
+    ASSERT_TRUE(game.hasWindow()) << game.errors();
+    const auto first = waitFor(game, "a frame", [](const auto&) { return true; }).front();
+    expectNoMoveFor(game, first, "drift, triggers at rest or a held d-pad");
+    pad.axis(6, 0);  // let go, read on the timer's thread before 70 ticks more
+    expectNoMoveFor(game, game.steps().back(), "the d-pad let go");
+
+    const auto axis = [](const Pad& p, int number, int value) {
+        return std::pair<std::function<void()>, std::function<void()>>{
+            [&p, number, value] { p.axis(number, value); }, [&p, number] { p.axis(number, 0); }};
+    };
+    const std::tuple<const Pad*, int, int, int, int, const char*> ways[] = {
+        {&pad, 0, -full, -1, 0, "stick left"},
+        {&pad, 0, full, 1, 0, "stick right"},
+        {&pad, 1, -full, 0, -1, "stick up"},
+        {&pad, 1, full, 0, 1, "stick down"},
+        {&pad, 6, -full, -1, 0, "d-pad left"},
+        {&pad, 6, full, 1, 0, "d-pad right"},
+        {&pad, 7, -full, 0, -1, "d-pad up"},
+        {&pad, 7, full, 0, 1, "d-pad down"},
+        {&other, 0, -full, -1, 0, "a flight stick's stick left"}};
+    for (const auto& [p, number, value, dx, dy, what] : ways) {
+        const auto [push, letGo] = axis(*p, number, value);
+        expectPace(game, push, letGo, dx, dy, what);
+        expectStop(game, dx, dy, what);
+    }
+
+    // The flight stick's hat, throttle and buttons, the pad's triggers and right stick.
+    for (int number : {2, 3}) {
+        other.axis(number, -full);
+    }
+    other.button(0, 1);
+    other.button(1, 1);
+    for (int number : {2, 3, 4, 5}) {
+        pad.axis(number, full);
+    }
+    expectNoMoveFor(game, game.steps().back(), "what the layouts do not name");
+    EXPECT_EQ(game.wait(0), -1) << "a flight stick's button quit";
+
+    // The keyboard and a pad hold a key together: each lets go of its own alone.
+    expectPace(
+        game, [&] { game.keyDown("Left"), pad.axis(0, -full); }, [&] { pad.axis(0, 0); }, -1, 0,
+        "Left and the stick left, then the stick let go", 10);
+    expectPace(
+        game, [] {}, [&] { game.keyUp("Left"); }, -1, 0, "Left alone, then let go", 10);
+    expectStop(game, -1, 0, "Left let go");
+    expectPace(
+        game, [&] { game.keyDown("Right"), pad.axis(0, full); }, [&] { game.keyUp("Right"); }, 1, 0,
+        "Right and the stick right, then Right let go", 10);
+    expectPace(
+        game, [] {}, [&] { pad.axis(0, 0); }, 1, 0, "the stick alone, then let go", 10);
+    expectStop(game, 1, 0, "the stick let go");
+
+    // Unplugged while it holds the stick down, a pad lets go.
+    expectPace(
+        game, [&] { other.axis(1, full); }, [&] { other.unplug(); }, 0, 1, "unplugged");
+    expectStop(game, 0, 1, "unplugged");
+    EXPECT_EQ(game.quit(), 0) << game.errors();
+}
+
+// At the prompt, with Escape held on the keyboard: A plays again as Space does, B quits.
+TEST(Pads, AtThePromptAPlaysAgainAndBQuits) {
+    const Folder folder;
+    Pad pad(folder.path, 0, xboxAxes, xboxButtons, {0, 0, -full, 0, 0, -full, 0, 0});
+    Game::Options options;
+    options.pads = folder.path;
+    options.draws = roomDraws();
+    Game game(options);
+    ASSERT_TRUE(game.hasWindow()) << game.errors();
+    pad.button(0, 1);
+    game.keyDown("Escape");  // games end as soon as they begin while both are held
+    for (int tries = 0; tries < 600 && game.gamesEnded() < 3; ++tries) {
+        pause(0.05);
+    }
+    ASSERT_GE(game.gamesEnded(), 3) << "no game ended: " << game.errors();
+    game.keyUp("Escape");
+    pause(0.3);
+    pad.button(0, 0);
+    const long ended = game.gamesEnded();
+    const Game::Step from = game.steps().back();
+    waitFor(game, "a game playing", [&](const std::vector<Game::Step>& steps) {
+        return steps.back().low >= from.high + 70;
+    });
+    EXPECT_EQ(game.gamesEnded(), ended);
+    ASSERT_EQ(game.wait(0), -1) << "A did not play again";
+    pad.button(1, 1);
+    EXPECT_EQ(game.wait(10), 0) << game.errors();
+}
+
+}  // namespace
