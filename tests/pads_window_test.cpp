@@ -73,11 +73,15 @@ struct Folder {
     ~Folder() { rmdir(path.c_str()); }
 };
 
-// Waits for the game's frames, up to a minute, until `done` holds for them.
+// Waits for the game's frames, up to a minute, until `done` holds for them; once a check has
+// failed, the scenario's later waits wait no more.
 std::vector<Game::Step> waitFor(const Game& game, const std::string& what,
                                 const std::function<bool(const std::vector<Game::Step>&)>& done) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::vector<Game::Step> steps = game.steps();
+    if (::testing::Test::HasFailure()) {
+        return steps;
+    }
     while (!(steps.size() > 0 && done(steps)) && std::chrono::steady_clock::now() < end) {
         pause(0.01);
         steps = game.steps();
@@ -87,6 +91,12 @@ std::vector<Game::Step> waitFor(const Game& game, const std::string& what,
         << (steps.empty() ? "nothing drawn"
                           : std::to_string(steps.back().x) + ", " + std::to_string(steps.back().y));
     return steps;
+}
+
+// The last frame drawn.
+Game::Step latest(const Game& game) {
+    const auto steps = game.steps();
+    return steps.empty() ? Game::Step{} : steps.back();
 }
 
 // A room of more floor than the first room of window.cpp: the first square's reach drawn
@@ -117,6 +127,9 @@ void expectStop(const Game& game, int dx, int dy, const std::string& what) {
         }
         return all.back().low - all[moved].high >= 70;
     });
+    if (steps.empty()) {
+        return;
+    }
     EXPECT_TRUE(floor(steps.back().x + dx, steps.back().y + dy))
         << what << ": stopped by a wall at " << steps.back().x << ", " << steps.back().y;
 }
@@ -144,7 +157,7 @@ void expectPace(const Game& game, const std::function<void()>& push,
                 const std::function<void()>& letGo, int dx, int dy, const std::string& what,
                 int distance = 20) {
     SCOPED_TRACE(what);
-    const Game::Step from = game.steps().back();
+    const Game::Step from = latest(game);
     push();
     const auto steps = waitFor(game, what, [&](const std::vector<Game::Step>& all) {
         return gone(from, all.back(), dx, dy) > distance;
@@ -183,10 +196,12 @@ TEST(Pads, SticksAndDpadMoveAt140AsTheLayoutSaysEachControlItsOwn) {
     options.draws = roomDraws();
     Game game(options);
     ASSERT_TRUE(game.hasWindow()) << game.errors();
-    const auto first = waitFor(game, "a frame", [](const auto&) { return true; }).front();
+    const auto start = waitFor(game, "a frame", [](const auto&) { return true; });
+    ASSERT_FALSE(start.empty());
+    const Game::Step first = start.front();
     expectNoMoveFor(game, first, "drift, triggers at rest or a held d-pad");
     pad.axis(6, 0);  // let go, read on the timer's thread before 70 ticks more
-    expectNoMoveFor(game, game.steps().back(), "the d-pad let go");
+    expectNoMoveFor(game, latest(game), "the d-pad let go");
 
     const auto axis = [](const Pad& p, int number, int value) {
         return std::pair<std::function<void()>, std::function<void()>>{
@@ -217,7 +232,7 @@ TEST(Pads, SticksAndDpadMoveAt140AsTheLayoutSaysEachControlItsOwn) {
     for (int number : {2, 3, 4, 5}) {
         pad.axis(number, full);
     }
-    expectNoMoveFor(game, game.steps().back(), "what the layouts do not name");
+    expectNoMoveFor(game, latest(game), "what the layouts do not name");
     EXPECT_EQ(game.wait(0), -1) << "a flight stick's button quit";
 
     // The keyboard and a pad hold a key together: each lets go of its own alone.
@@ -260,7 +275,7 @@ TEST(Pads, AtThePromptAPlaysAgainAndBQuits) {
     pause(0.3);
     pad.button(0, 0);
     const long ended = game.gamesEnded();
-    const Game::Step from = game.steps().back();
+    const Game::Step from = latest(game);
     waitFor(game, "a game playing", [&](const std::vector<Game::Step>& steps) {
         return steps.back().low >= from.high + 70;
     });
