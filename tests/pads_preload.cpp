@@ -5,7 +5,9 @@
 //    JS_EVENT_INIT ones that a device gives first too, and which it closes to unplug it;
 //  - jsN.layout, the codes that the device names its axes by (ABS_), on one line, and
 //    its buttons by (BTN_), on the next.
-// A pad without them is not there.
+// A pad without them is not there. When the game reads a pad's events, or first finds it
+// unplugged, "read" in the folder receives "COUNT TICKS": how many such reads so far, and the
+// ticks the game's timer had given then.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/joystick.h>
@@ -26,6 +28,7 @@ namespace {
 struct Layout {
     std::vector<uint8_t> axes;
     std::vector<uint16_t> buttons;
+    bool ended = false;  // read to its end: unplugged
 };
 std::map<int, Layout> pads;  // a scripted device's descriptor: its layout
 std::mutex padsLock;
@@ -79,6 +82,28 @@ mode_t modeOf(int flags, va_list args) {
     }
 OPEN(open)
 OPEN(open64)
+
+long testTicksGiven();  // preload.cpp
+
+extern "C" ssize_t read(int fd, void* buffer, size_t size) {
+    static auto library =
+        reinterpret_cast<ssize_t (*)(int, void*, size_t)>(dlsym(RTLD_NEXT, "read"));
+    static long reads = 0;
+    const ssize_t got = library(fd, buffer, size);
+    const std::lock_guard<std::mutex> hold(padsLock);
+    const auto pad = pads.find(fd);
+    if (pad == pads.end() || got < 0 || (got == 0 && pad->second.ended)) {
+        return got;
+    }
+    pad->second.ended = got == 0;
+    const std::string path = std::string(getenv("CAVEDOT_TEST_PADS")) + "/read";
+    if (FILE* file = fopen((path + ".part").c_str(), "w")) {
+        fprintf(file, "%ld %ld\n", ++reads, testTicksGiven());
+        fclose(file);
+        rename((path + ".part").c_str(), path.c_str());
+    }
+    return got;
+}
 
 extern "C" int close(int fd) {
     static auto library = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "close"));

@@ -184,6 +184,11 @@ extern "C" int rand() {
     return drawn < draws.size() ? draws[drawn++] : library();
 }
 
+// The ticks given so far, for pads_preload.cpp.
+long testTicksGiven() {
+    return ticksGiven;
+}
+
 extern "C" int install_int_ex(void (*proc)(), long period) {
     static auto library = next<decltype(install_int_ex)>("install_int_ex");
     record("CAVEDOT_TEST_TICK", period);
