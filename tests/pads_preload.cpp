@@ -55,11 +55,7 @@ extern "C" int open(const char* path, int flags, ...) {
         return library(path, flags, mode);
     }
     const std::string device = std::string(folder) + "/js" + std::to_string(number);
-    std::ifstream in(device + ".layout");
-    if (!in) {
-        errno = ENOENT;
-        return -1;
-    }
+    std::ifstream in(device + ".layout");  // a pad not there has no pipe either
     Device scripted{line(in), line(in)};
     const int fd = library(device.c_str(), flags, mode);
     if (fd >= 0) {

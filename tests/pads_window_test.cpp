@@ -118,10 +118,10 @@ void expectStillAfter(const Game& game, long tick, const std::string& what) {
                                 [&](const Steps& all) { return all.back().low > tick + 70; });
     const auto stop = std::find_if(steps.begin(), steps.end(),
                                    [&](const Game::Step& step) { return step.low > tick; });
-    for (auto step = stop; step != steps.end(); ++step) {
-        EXPECT_TRUE(step->x == stop->x && step->y == stop->y)
-            << what << ": moved after tick " << tick;
-    }
+    const auto moved = std::find_if(stop, steps.end(), [&](const Game::Step& step) {
+        return step.x != stop->x || step.y != stop->y;
+    });
+    EXPECT_TRUE(moved == steps.end()) << what << ": moved after tick " << tick;
 }
 
 // How far the player has gone (dx, dy) from `from`.
@@ -248,7 +248,8 @@ TEST(Pads, SticksAndDpadMoveAt140AsTheLayoutSaysEachControlItsOwn) {
     EXPECT_EQ(game.quit(), 0) << game.errors();
 }
 
-// With Escape held on the keyboard each game ends as it begins: A plays again at each prompt.
+// With Escape held on the keyboard each game ends as it begins: A plays again at each prompt
+// (the library's own clear_keybuf calls count a few games more).
 TEST(Pads, AtThePromptAPlaysAgainAndBQuits) {
     const Folder folder;
     Pad pad(folder.path, 0, xbox, {0, 0, -full, 0, 0, -full, 0, 0});
@@ -256,10 +257,10 @@ TEST(Pads, AtThePromptAPlaysAgainAndBQuits) {
     ASSERT_TRUE(game.hasWindow()) << game.errors();
     pad.button(0, 1);
     game.keyDown("Escape");
-    for (int tries = 0; tries < 1200 && game.gamesEnded() < 3; ++tries) {
+    for (int tries = 0; tries < 1200 && game.gamesEnded() < 10; ++tries) {
         pause(0.05);
     }
-    ASSERT_GE(game.gamesEnded(), 3) << "A did not play again: " << game.errors();
+    ASSERT_GE(game.gamesEnded(), 10) << "A did not play again: " << game.errors();
     const long tick = latest(game).high;
     game.keyUp("Escape");
     waitFor(game, "a game played", [&](const Steps& all) { return all.back().low > tick; });
