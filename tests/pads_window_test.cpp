@@ -124,7 +124,6 @@ void expectStillAfter(const Game& game, long tick, const std::string& what) {
     EXPECT_TRUE(moved == steps.end()) << what << ": moved after tick " << tick;
 }
 
-// How far the player has gone (dx, dy) from `from`.
 int gone(const Game::Step& from, const Game::Step& to, int dx, int dy) {
     return (to.x - from.x) * dx + (to.y - from.y) * dy;
 }
