@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game.h"
+#include "pads.h"
 #include "ticks.h"
 
 #ifdef ALLEGRO_WITH_XWINDOWS
@@ -96,6 +97,9 @@ void init() {
     require(install_timer(), "the timer");
     require(install_keyboard(), "the keyboard");
     keepHeldKeysHeld();
+#ifndef __EMSCRIPTEN__
+    startPads();  // the web page reads its pads itself, and hands the game their keys
+#endif
     install_int_ex(increment_timer, BPS_TO_TIMER(140));
 #ifndef ALLEGRO_WINDOWS
     // The library's handlers for these shut it down inside the signal, under the

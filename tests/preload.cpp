@@ -10,10 +10,16 @@
 //    create_bitmap) that fails as if the platform had refused it;
 //  - CAVEDOT_TEST_FIRST_FRAME names a file for the moment (CLOCK_MONOTONIC, in ns)
 //    when the first frame copied to the screen is on the X server; the program
-//    then ends, with status 0. bench/run times start-up with it.
+//    then ends, with status 0. bench/run times start-up with it;
+//  - CAVEDOT_TEST_MOVES names a file that receives a line "LOW HIGH X Y" for each frame
+//    copied to the screen after more ticks than the last: the ticks that the game had
+//    played by then, between those its timer had given as the last frame was copied
+//    and as this one began, and the player's point.
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,6 +69,66 @@ REFUSABLE(install_timer)
 REFUSABLE(install_keyboard)
 
 struct BITMAP;
+namespace {
+void (*tickProc)() = nullptr;
+std::atomic<long> ticksGiven{0};
+long copiedTicks = 0;  // ticks given when the last frame had been copied to the screen
+long framedTicks = 0;  // ticks given when the frame being drawn began
+long lastTicks = -1;   // those of the last frame recorded
+int lastX = -1, lastY = -1;
+
+void countedTick() {
+    ++ticksGiven;
+    tickProc();
+}
+
+// The player's point in `frame`: its disc, the only pixels of the player's colour, is
+// drawn up and left of it, with a radius of 4. Looked for around the last point first.
+void findPlayer(BITMAP* frame, int& x, int& y) {
+    static auto getpixel = next<int(BITMAP*, int, int)>("getpixel");
+    static auto makecol = next<int(int, int, int)>("makecol");
+    const int colour = makecol(55, 55, 55);
+    for (const int reach : {12, 640}) {
+        int left = 640, right = -1, top = 480, bottom = -1;
+        for (int py = lastY - reach; py <= lastY + reach; ++py) {
+            for (int px = lastX - reach; px <= lastX + reach; ++px) {
+                if (getpixel(frame, px, py) == colour) {
+                    left = std::min(left, px), right = std::max(right, px);
+                    top = std::min(top, py), bottom = std::max(bottom, py);
+                }
+            }
+        }
+        if (right - left == 8 && bottom - top == 8) {
+            x = (left + right) / 2 + 1;
+            y = (top + bottom) / 2 + 1;
+            return;
+        }
+    }
+}
+
+// Each frame that has played more ticks than the last: its ticks and the player's point.
+void recordMoves(BITMAP* frame) {
+    const char* path = getenv("CAVEDOT_TEST_MOVES");
+    if (!path || framedTicks == lastTicks) {
+        return;
+    }
+    lastTicks = framedTicks;
+    findPlayer(frame, lastX, lastY);
+    if (FILE* file = fopen(path, "a")) {
+        fprintf(file, "%ld %ld %d %d\n", copiedTicks, framedTicks, lastX, lastY);
+        fclose(file);
+    }
+}
+}  // namespace
+
+// A frame begins with the room, the game's loop having played every tick given.
+extern "C" void masked_blit(BITMAP* source, BITMAP* dest, int sx, int sy, int dx, int dy, int w,
+                            int h) {
+    static auto library = next<decltype(masked_blit)>("masked_blit");
+    framedTicks = ticksGiven;
+    library(source, dest, sx, sy, dx, dy, w, h);
+}
+
 extern "C" BITMAP* create_bitmap(int width, int height) {
     static auto library = next<decltype(create_bitmap)>("create_bitmap");
     return refused("create_bitmap") || !library ? nullptr : library(width, height);
@@ -72,6 +138,10 @@ extern "C" void blit(BITMAP* source, BITMAP* dest, int sx, int sy, int dx, int d
     static auto library = next<decltype(blit)>("blit");
     library(source, dest, sx, sy, dx, dy, w, h);
     static auto screen = static_cast<BITMAP**>(dlsym(RTLD_DEFAULT, "screen"));
+    if (screen && dest == *screen) {
+        recordMoves(source);
+        copiedTicks = ticksGiven;
+    }
     if (getenv("CAVEDOT_TEST_FIRST_FRAME") && screen && dest == *screen) {
         // The library's own flush of its X connection: it returns once the server has the frame.
         if (auto flush = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "_xwin_flush_buffers"))) {
@@ -114,10 +184,16 @@ extern "C" int rand() {
     return drawn < draws.size() ? draws[drawn++] : library();
 }
 
+// The ticks given so far, for pads_preload.cpp.
+long testTicksGiven() {
+    return ticksGiven;
+}
+
 extern "C" int install_int_ex(void (*proc)(), long period) {
     static auto library = next<decltype(install_int_ex)>("install_int_ex");
     record("CAVEDOT_TEST_TICK", period);
-    return library ? library(proc, period) : -1;
+    tickProc = proc;
+    return library ? library(countedTick, period) : -1;
 }
 
 extern "C" void clear_keybuf() {

@@ -92,6 +92,10 @@ Game::Game(const Options& options) {
         setenv("CAVEDOT_TEST_GAMES", gamesFile_.c_str(), 1);
         setenv("CAVEDOT_TEST_TICK", (errorFile_ + ".tick").c_str(), 1);
         setenv("CAVEDOT_TEST_DRAWS", options.draws.c_str(), 1);
+        setenv("CAVEDOT_TEST_MOVES", (errorFile_ + ".moves").c_str(), 1);
+        if (!options.pads.empty()) {
+            setenv("CAVEDOT_TEST_PADS", options.pads.c_str(), 1);
+        }
         if (!options.display) {
             unsetenv("DISPLAY");
         }
@@ -141,6 +145,7 @@ Game::~Game() {
     unlink(errorFile_.c_str());
     unlink(gamesFile_.c_str());
     unlink((errorFile_ + ".tick").c_str());
+    unlink((errorFile_ + ".moves").c_str());
 }
 
 // The window as a binary PPM: "P6", its width and height, 255, then its pixels' bytes.
@@ -196,6 +201,15 @@ static long readNumber(const std::string& path) {
 
 long Game::gamesEnded() const {
     return readNumber(gamesFile_);
+}
+
+std::vector<Game::Step> Game::steps() const {
+    std::ifstream in(errorFile_ + ".moves");
+    std::vector<Step> all;
+    for (Step step{}; in >> step.low >> step.high >> step.x >> step.y;) {
+        all.push_back(step);
+    }
+    return all;
 }
 
 long Game::tickPeriod() const {

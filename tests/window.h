@@ -34,6 +34,7 @@ class Game {
         std::string refuse;                // a library call to fail, e.g. "install_keyboard"
         // rand's first results once the game has seeded it from that clock
         std::string draws = firstRoomDraws();
+        std::string pads;  // a folder of scripted joystick devices (pads_preload.cpp)
     };
     explicit Game(const Options& options);
     Game() : Game(Options{}) {}
@@ -50,6 +51,12 @@ class Game {
     long gamesEnded() const;
     long tickPeriod() const;   // what the game asked its tick's period to be
     long residentKiB() const;  // in KiB
+    // The player's point frame by frame as the game drew it, each after low to high ticks played.
+    struct Step {
+        long low, high;
+        int x, y;
+    };
+    std::vector<Step> steps() const;
     void signal(int number) const;
 
   private:
