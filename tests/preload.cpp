@@ -71,15 +71,19 @@ REFUSABLE(install_keyboard)
 struct BITMAP;
 namespace {
 void (*tickProc)() = nullptr;
+// A tick is counted as begun before the game's callback raises its counter, and as given once
+// it has: the game has played no more ticks than have begun, and at least those given before.
+std::atomic<long> ticksBegun{0};
 std::atomic<long> ticksGiven{0};
 long copiedTicks = 0;  // ticks given when the last frame had been copied to the screen
-long framedTicks = 0;  // ticks given when the frame being drawn began
+long framedTicks = 0;  // ticks begun when the frame being drawn began
 long lastTicks = -1;   // those of the last frame recorded
 int lastX = -1, lastY = -1;
 
 void countedTick() {
-    ++ticksGiven;
+    ++ticksBegun;
     tickProc();
+    ++ticksGiven;
 }
 
 // The player's point in `frame`: its disc, the only pixels of the player's colour, is
@@ -125,7 +129,7 @@ void recordMoves(BITMAP* frame) {
 extern "C" void masked_blit(BITMAP* source, BITMAP* dest, int sx, int sy, int dx, int dy, int w,
                             int h) {
     static auto library = next<decltype(masked_blit)>("masked_blit");
-    framedTicks = ticksGiven;
+    framedTicks = ticksBegun;
     library(source, dest, sx, sy, dx, dy, w, h);
 }
 
@@ -184,9 +188,9 @@ extern "C" int rand() {
     return drawn < draws.size() ? draws[drawn++] : library();
 }
 
-// The ticks given so far, for pads_preload.cpp.
+// The ticks begun so far, for pads_preload.cpp: the game has played no more.
 long testTicksGiven() {
-    return ticksGiven;
+    return ticksBegun;
 }
 
 extern "C" int install_int_ex(void (*proc)(), long period) {
