@@ -65,7 +65,7 @@ extern "C" int open(const char* path, int flags, ...) {
     return fd;
 }
 
-long testTicksGiven();  // preload.cpp
+long testTicksBegun();  // preload.cpp
 
 extern "C" ssize_t read(int fd, void* buffer, size_t size) {
     static auto library = next<ssize_t(int, void*, size_t)>("read");
@@ -79,7 +79,7 @@ extern "C" ssize_t read(int fd, void* buffer, size_t size) {
     pad->second.ended = got == 0;
     const std::string path = std::string(getenv("CAVEDOT_TEST_PADS")) + "/read";
     if (FILE* file = fopen((path + ".part").c_str(), "w")) {
-        fprintf(file, "%ld %ld\n", ++reads, testTicksGiven());
+        fprintf(file, "%ld %ld\n", ++reads, testTicksBegun());
         fclose(file);
         rename((path + ".part").c_str(), path.c_str());
     }

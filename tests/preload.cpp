@@ -189,7 +189,7 @@ extern "C" int rand() {
 }
 
 // The ticks begun so far, for pads_preload.cpp: the game has played no more.
-long testTicksGiven() {
+long testTicksBegun() {
     return ticksBegun;
 }
 
