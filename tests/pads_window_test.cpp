@@ -31,7 +31,7 @@ js_event button(int number, int value) {
     return {0, static_cast<int16_t>(value), JS_EVENT_BUTTON, static_cast<uint8_t>(number)};
 }
 
-// Waits up to a minute for `done`; once a check has failed, no longer.
+// Waits up to a minute for `done`; once a check has failed, no longer, the first failure told.
 bool waitUntil(const std::function<bool()>& done) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!::testing::Test::HasFailure() && std::chrono::steady_clock::now() < end) {
@@ -40,7 +40,7 @@ bool waitUntil(const std::function<bool()>& done) {
         }
         pause(0.01);
     }
-    return false;
+    return ::testing::Test::HasFailure();
 }
 
 // Pads as Linux's joystick devices, in a folder of their own: pad N a named pipe of its events,
@@ -105,6 +105,9 @@ std::string where(const Game::Step& step) {
 // still): the player goes (dx, dy) a pixel a tick played, up to a wall, or for (0, 0) stands.
 void expectPath(const Game& game, long tick, int dx, int dy, const std::string& what,
                 const std::function<bool(const Game::Step&)>& seen = nullptr) {
+    if (::testing::Test::HasFailure()) {
+        return;
+    }
     const long ticks = dx || dy ? 20 : 70;
     std::vector<Game::Step> steps;
     auto from = steps.end();
@@ -115,8 +118,9 @@ void expectPath(const Game& game, long tick, int dx, int dy, const std::string& 
         });
         return from != steps.end() && steps.back().low > from->high + ticks;
     });
-    EXPECT_TRUE(played) << what << ": waited for " << ticks << " ticks played after tick " << tick
-                        << (steps.empty() ? "; nothing drawn" : "; last " + where(steps.back()));
+    EXPECT_TRUE(played) << what << ": waited for it to show after tick " << tick << ", then for "
+                        << ticks << " ticks played; "
+                        << (steps.empty() ? "nothing drawn" : "last " + where(steps.back()));
     const auto wrong = std::find_if(from, steps.end(), [&](const Game::Step& step) {
         const int n = dx ? (step.x - from->x) * dx : (step.y - from->y) * dy;
         const bool paced = n >= step.low - from->high && n <= step.high - from->low;
