@@ -207,11 +207,14 @@ namespace {
 // The pipe that `fd` reads, if it is a scripted pad's; else "".
 std::string padPipe(int fd) {
     const char* folder = getenv("CAVEDOT_TEST_PADS");
+    if (!folder) {
+        return "";
+    }
     char path[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t length = folder ? readlink(link.c_str(), path, sizeof path) : -1;
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
     const std::string pipe(path, std::max<ssize_t>(length, 0));
-    return folder && pipe.rfind(folder + std::string("/js"), 0) == 0 ? pipe : "";
+    return pipe.rfind(folder + std::string("/js"), 0) == 0 ? pipe : "";
 }
 }  // namespace
 
