@@ -234,13 +234,14 @@ extern "C" int open(const char* path, int flags, ...) {
 }
 
 // The driver reads a pad's events on the timer's thread, as the game then takes them in: no
-// tick begins in between.
+// tick begins in between. An unplugged pad's end, read at every poll, is stamped once.
 extern "C" ssize_t read(int fd, void* buffer, size_t size) {
     static auto library = next<ssize_t(int, void*, size_t)>("read");
     const ssize_t got = library(fd, buffer, size);
     const std::string pipe = got >= 0 ? padPipe(fd) : "";
-    if (!pipe.empty()) {
-        record((pipe + ".read").c_str(), ticksBegun);
+    const std::string stamp = pipe + ".read";
+    if (!pipe.empty() && (got > 0 || access(stamp.c_str(), F_OK) != 0)) {
+        record(stamp.c_str(), ticksBegun);
     }
     return got;
 }
