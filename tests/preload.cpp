@@ -84,7 +84,7 @@ void (*tickProc)() = nullptr;
 std::atomic<long> ticksBegun{0};
 std::atomic<long> ticksGiven{0};
 long copiedTicks = 0;  // ticks given when the last frame had been copied to the screen
-long lastTicks = -1;   // ticks begun when the last frame recorded was
+long lastTicks = -1;   // ticks begun as the last frame recorded was copied
 int lastX = -1, lastY = -1;
 
 void countedTick() {
