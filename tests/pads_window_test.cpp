@@ -43,8 +43,7 @@ bool waitUntil(const std::function<bool()>& done) {
     return ::testing::Test::HasFailure();
 }
 
-// Pads as Linux's joystick devices, in a folder of their own: pad N a named pipe of its events,
-// jsN, beside its layout.
+// Pads as Linux's joystick devices, scripted in a folder of their own (preload.cpp).
 struct Pads {
     std::string folder = run("printf %s \"$(mktemp -d)\"");
     std::vector<int> fds;
