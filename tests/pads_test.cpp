@@ -7,14 +7,6 @@
 
 namespace {
 
-Keys keys(std::initializer_list<int> codes) {
-    Keys held;
-    for (int code : codes) {
-        held.set(code);
-    }
-    return held;
-}
-
 // Sticks of two analogue axes, as Linux's driver makes them, set to `at`, and 11 buttons.
 JOYSTICK_INFO pad(std::initializer_list<int> at) {
     JOYSTICK_INFO pad{};
@@ -33,12 +25,12 @@ JOYSTICK_INFO pad(std::initializer_list<int> at) {
 TEST(PadMapping, FirstStickPastHalfItsTravelOneArrowWithin22Degrees) {
     const std::pair<JOYSTICK_INFO, Keys> cases[] = {
         {pad({60, -20}), {}},  // drift, 63 from the centre
-        {pad({-127, 0}), keys({KEY_LEFT})},
-        {pad({0, 127}), keys({KEY_DOWN})},
-        {pad({-90, -90}), keys({KEY_LEFT, KEY_UP})},
-        {pad({120, 45}), keys({KEY_RIGHT})},            // 20.6 degrees off the right
-        {pad({120, 55}), keys({KEY_RIGHT, KEY_DOWN})},  // 24.6 degrees
-        {pad({0, 0, 127, 127}), {}}};                   // a second stick
+        {pad({-127, 0}), Keys().set(KEY_LEFT)},
+        {pad({0, 127}), Keys().set(KEY_DOWN)},
+        {pad({-90, -90}), Keys().set(KEY_LEFT).set(KEY_UP)},
+        {pad({120, 45}), Keys().set(KEY_RIGHT)},                // 20.6 degrees off the right
+        {pad({120, 55}), Keys().set(KEY_RIGHT).set(KEY_DOWN)},  // 24.6 degrees
+        {pad({0, 0, 127, 127}), {}}};                           // a second stick
     for (const auto& [state, expected] : cases) {
         EXPECT_EQ(padHolds(state, firstStickLayout(state)), expected)
             << state.stick[0].axis[0].pos << ", " << state.stick[0].axis[1].pos;
@@ -46,7 +38,7 @@ TEST(PadMapping, FirstStickPastHalfItsTravelOneArrowWithin22Degrees) {
     JOYSTICK_INFO hat = pad({0, 0, -128, 128});
     hat.stick[1].flags = JOYFLAG_DIGITAL | JOYFLAG_SIGNED;  // DirectInput's hat
     hat.button[0].b = 1;                                    // no button of it known
-    EXPECT_EQ(padHolds(hat, firstStickLayout(hat)), keys({KEY_LEFT, KEY_DOWN}));
+    EXPECT_EQ(padHolds(hat, firstStickLayout(hat)), Keys().set(KEY_LEFT).set(KEY_DOWN));
 }
 
 #ifdef __linux__
@@ -58,10 +50,11 @@ TEST(PadMapping, LinuxNamesTheGamepadsAxesAndButtons) {
         gamepadLayout({0x06, 0x00, 0x01}, {0x130, 0x131, 0x220, 0x221, 0x222, 0x223}, dpad));
     JOYSTICK_INFO state = pad({-127, 127, 0});
     state.button[3].b = 1;
-    EXPECT_EQ(padHolds(state, dpad), keys({KEY_RIGHT, KEY_DOWN}));
+    EXPECT_EQ(padHolds(state, dpad), Keys().set(KEY_RIGHT).set(KEY_DOWN));
     state.button[4].b = 1;
     state.button[1].b = 1;
-    EXPECT_EQ(padHolds(state, dpad), keys({KEY_LEFT, KEY_RIGHT, KEY_DOWN, KEY_ESC}));
+    EXPECT_EQ(padHolds(state, dpad),
+              Keys().set(KEY_LEFT).set(KEY_RIGHT).set(KEY_DOWN).set(KEY_ESC));
 }
 #endif
 

@@ -12,18 +12,27 @@
 //    when the first frame copied to the screen is on the X server; the program
 //    then ends, with status 0. bench/run times start-up with it;
 //  - CAVEDOT_TEST_MOVES names a file that receives a line "LOW HIGH X Y" for each frame
-//    copied to the screen after more ticks than the last: the ticks that the game had
+//    copied to the screen after a tick more has begun: the ticks that the game had
 //    played by then, between those its timer had given as the last frame was copied
-//    and as this one began, and the player's point.
+//    and those begun as this one is, and the player's point;
+//  - CAVEDOT_TEST_PADS names a folder of scripted pads in place of Linux's joystick devices:
+//    pad N is jsN there, a named pipe of the device's events (struct js_event), closed to
+//    unplug it, beside jsN.axes and jsN.buttons, the ABS_ codes of its axes and the BTN_
+//    codes of its buttons. Each time the game reads jsN, jsN.read receives the ticks begun.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <linux/joystick.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,10 +52,9 @@ Function* next(const char* name) {
     return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
 }
 
-// Into the file that `variable` names, if set: written aside and renamed, so
-// that a reader never sees half a number.
-void record(const char* variable, long number) {
-    const char* path = getenv(variable);
+// Into the file at `path`, if any: written aside and renamed, so that a reader
+// never sees half a number.
+void record(const char* path, long number) {
     if (!path) {
         return;
     }
@@ -76,8 +84,7 @@ void (*tickProc)() = nullptr;
 std::atomic<long> ticksBegun{0};
 std::atomic<long> ticksGiven{0};
 long copiedTicks = 0;  // ticks given when the last frame had been copied to the screen
-long framedTicks = 0;  // ticks begun when the frame being drawn began
-long lastTicks = -1;   // those of the last frame recorded
+long lastTicks = -1;   // ticks begun as the last frame recorded was copied
 int lastX = -1, lastY = -1;
 
 void countedTick() {
@@ -110,28 +117,20 @@ void findPlayer(BITMAP* frame, int& x, int& y) {
     }
 }
 
-// Each frame that has played more ticks than the last: its ticks and the player's point.
+// Each frame copied after a tick more has begun: its ticks and the player's point.
 void recordMoves(BITMAP* frame) {
     const char* path = getenv("CAVEDOT_TEST_MOVES");
-    if (!path || framedTicks == lastTicks) {
+    if (!path || ticksBegun == lastTicks) {
         return;
     }
-    lastTicks = framedTicks;
+    lastTicks = ticksBegun;
     findPlayer(frame, lastX, lastY);
     if (FILE* file = fopen(path, "a")) {
-        fprintf(file, "%ld %ld %d %d\n", copiedTicks, framedTicks, lastX, lastY);
+        fprintf(file, "%ld %ld %d %d\n", copiedTicks, lastTicks, lastX, lastY);
         fclose(file);
     }
 }
 }  // namespace
-
-// A frame begins with the room, the game's loop having played every tick given.
-extern "C" void masked_blit(BITMAP* source, BITMAP* dest, int sx, int sy, int dx, int dy, int w,
-                            int h) {
-    static auto library = next<decltype(masked_blit)>("masked_blit");
-    framedTicks = ticksBegun;
-    library(source, dest, sx, sy, dx, dy, w, h);
-}
 
 extern "C" BITMAP* create_bitmap(int width, int height) {
     static auto library = next<decltype(create_bitmap)>("create_bitmap");
@@ -153,7 +152,7 @@ extern "C" void blit(BITMAP* source, BITMAP* dest, int sx, int sy, int dx, int d
         }
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        record("CAVEDOT_TEST_FIRST_FRAME", now.tv_sec * 1000000000L + now.tv_nsec);
+        record(getenv("CAVEDOT_TEST_FIRST_FRAME"), now.tv_sec * 1000000000L + now.tv_nsec);
         _exit(0);
     }
 }
@@ -188,14 +187,9 @@ extern "C" int rand() {
     return drawn < draws.size() ? draws[drawn++] : library();
 }
 
-// The ticks begun so far, for pads_preload.cpp: the game has played no more.
-long testTicksBegun() {
-    return ticksBegun;
-}
-
 extern "C" int install_int_ex(void (*proc)(), long period) {
     static auto library = next<decltype(install_int_ex)>("install_int_ex");
-    record("CAVEDOT_TEST_TICK", period);
+    record(getenv("CAVEDOT_TEST_TICK"), period);
     tickProc = proc;
     return library ? library(countedTick, period) : -1;
 }
@@ -206,5 +200,80 @@ extern "C" void clear_keybuf() {
     if (library) {
         library();
     }
-    record("CAVEDOT_TEST_GAMES", ++games);
+    record(getenv("CAVEDOT_TEST_GAMES"), ++games);
+}
+
+namespace {
+// The pipe that `fd` reads, if it is a scripted pad's; else "".
+std::string padPipe(int fd) {
+    const char* folder = getenv("CAVEDOT_TEST_PADS");
+    if (!folder) {
+        return "";
+    }
+    char path[4096];
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    const std::string pipe(path, std::max<ssize_t>(length, 0));
+    return pipe.rfind(folder + std::string("/js"), 0) == 0 ? pipe : "";
+}
+}  // namespace
+
+// The library's driver and the game open /dev/input/jsN, else /dev/jsN.
+extern "C" int open(const char* path, int flags, ...) {
+    static auto library = next<int(const char*, int, ...)>("open");
+    va_list args;
+    va_start(args, flags);
+    const int mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, int) : 0;
+    va_end(args);
+    const char* folder = getenv("CAVEDOT_TEST_PADS");
+    const char* name = strrchr(path, '/');
+    if (folder && strncmp(path, "/dev/", 5) == 0 && strncmp(name, "/js", 3) == 0) {
+        return library((folder + std::string(name)).c_str(), flags, mode);
+    }
+    return library(path, flags, mode);
+}
+
+// The driver reads a pad's events on the timer's thread, as the game then takes them in: no
+// tick begins in between. An unplugged pad's end, read at every poll, is stamped once.
+extern "C" ssize_t read(int fd, void* buffer, size_t size) {
+    static auto library = next<ssize_t(int, void*, size_t)>("read");
+    const ssize_t got = library(fd, buffer, size);
+    const std::string pipe = got >= 0 ? padPipe(fd) : "";
+    const std::string stamp = pipe + ".read";
+    if (!pipe.empty() && (got > 0 || access(stamp.c_str(), F_OK) != 0)) {
+        record(stamp.c_str(), ticksBegun);
+    }
+    return got;
+}
+
+// A pad's version, and its axes' and buttons' counts and codes, as Linux answers them.
+extern "C" int ioctl(int fd, unsigned long request, ...) {
+    static auto library = next<int(int, unsigned long, ...)>("ioctl");
+    va_list args;
+    va_start(args, request);
+    void* to = va_arg(args, void*);
+    va_end(args);
+    const std::string pipe = padPipe(fd);
+    if (pipe.empty()) {
+        return library(fd, request, to);
+    }
+    const bool axes = request == JSIOCGAXES || request == JSIOCGAXMAP;
+    std::ifstream layout(pipe + (axes ? ".axes" : ".buttons"));
+    const std::vector<unsigned> codes{std::istream_iterator<unsigned>(layout), {}};
+    switch (request) {
+        case JSIOCGVERSION:
+            return 0;  // the library refuses only version 0.x, which lacks the request
+        case JSIOCGAXES:
+        case JSIOCGBUTTONS:
+            *static_cast<uint8_t*>(to) = static_cast<uint8_t>(codes.size());
+            return 0;
+        case JSIOCGAXMAP:
+            std::copy(codes.begin(), codes.end(), static_cast<uint8_t*>(to));
+            return 0;
+        case JSIOCGBTNMAP:
+            std::copy(codes.begin(), codes.end(), static_cast<uint16_t*>(to));
+            return 0;
+        default:
+            return library(fd, request, to);
+    }
 }

@@ -34,7 +34,7 @@ class Game {
         std::string refuse;                // a library call to fail, e.g. "install_keyboard"
         // rand's first results once the game has seeded it from that clock
         std::string draws = firstRoomDraws();
-        std::string pads;  // a folder of scripted joystick devices (pads_preload.cpp)
+        std::string pads;  // a folder of scripted joystick devices (preload.cpp)
     };
     explicit Game(const Options& options);
     Game() : Game(Options{}) {}
