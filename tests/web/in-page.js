@@ -66,6 +66,11 @@ self.inPage = (({clock, disc, touchButtons}) => {
     const canvas = element('canvas'), {width, height} = canvas;
     return discIn(canvas.getContext('2d').getImageData(0, 0, width, height));
   };
+  // What page.js gives its tests on purpose: the colours high contrast shows, the keys the game
+  // knows, how many key events it has yet to take.
+  inPage.palette = () => self.cavedotPage.highContrast;
+  inPage.keyCodes = () => self.cavedotPage.keyCodes();
+  inPage.keysWaiting = () => self.cavedotPage.keysWaiting();
   // A frame answers 'state' with what the scenario reads of it from its host.
   addEventListener('message', e => e.data === 'state' && e.source.postMessage({
     errors: inPage.errors, disc: inPage.disc().slice(1), status: inPage.text('#status'),
