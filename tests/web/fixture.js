@@ -37,9 +37,8 @@ async function waitFor(what, read, {until = Boolean, seconds = 10} = {}) {
 // What the tests read and do inside a page (in-page.js), given to every page by the server.
 const IN_PAGE = fs.readFileSync(path.join(__dirname, 'in-page.js'), 'utf8');
 
-const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-               '.png': 'image/png', '.wasm': 'application/wasm',
-               '.webmanifest': 'application/manifest+json'};
+const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.png':
+  'image/png', '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json'};
 
 // Serves folders as a web server would: each at its path (mounts: {'/': dir}), a file's .br or
 // .gz twin where the browser takes that encoding, an ETag answered with 304, Cache-Control:
@@ -50,14 +49,14 @@ const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css
 // time (`once`). What is made through it (servers, pages, folders) goes with it.
 async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
   const server = {clock, script: '', offline: false, requests: 0, sent: 0, sends: {}, once: {}};
-  const owned = [];
+  const owned = [], own = thing => owned.push(thing) && thing;
   const httpServer = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://host');
     server.requests++;
+    const options = JSON.stringify({clock: server.clock, disc: DISC, touchButtons});
     if (url.pathname === '/test.js') {
-      response.writeHead(200, {'Content-Type': TYPES['.js'], 'Cache-Control': 'no-store'});
-      const options = JSON.stringify({clock: server.clock, disc: DISC, touchButtons});
-      return response.end(`self.inPageOptions = ${options};\n${IN_PAGE}${server.script}`);
+      return response.writeHead(200, {'Content-Type': TYPES['.js'], 'Cache-Control': 'no-store'})
+        .end(`self.inPageOptions = ${options};\n${IN_PAGE}${server.script}`);
     }
     if (server.offline || url.pathname === server.cut) return request.socket.destroy();
     const file = fileAt(mounts, url.pathname);
@@ -71,27 +70,20 @@ async function serve(mounts, {headers = {}, clock = CLOCK, touchButtons} = {}) {
     server.sent += known ? 0 : body.length;
     server.once[url.pathname] ??= body.length;
     server.sends[url.pathname] = (server.sends[url.pathname] || 0) + !known;
-    response.writeHead(known ? 304 : 200, {ETag: etag,
+    response.writeHead(known ? 304 : 200, {ETag: etag, Vary: 'Accept-Encoding',
       'Content-Type': TYPES[path.extname(file)] || 'text/plain', 'Cache-Control': 'no-cache',
-      Vary: 'Accept-Encoding',
-      ...(encoding && {'Content-Encoding': encoding}), ...headers});
-    response.end(known ? undefined : body);
+      ...(encoding && {'Content-Encoding': encoding}), ...headers}).end(known ? undefined : body);
   });
   await new Promise(ready => httpServer.listen(0, '127.0.0.1', ready));
-  server.url = `http://127.0.0.1:${httpServer.address().port}`;
-  const own = thing => owned.push(thing) && thing;
-  server.serve = (...how) => serve(...how).then(own);
-  server.launch = (...how) => launch(...how).then(own);
-  server.folder = () => {
-    const name = fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-'));
-    return own({close: () => fs.rmSync(name, {recursive: true})}) && name;
-  };
-  server.close = async () => {
-    for (const thing of owned.reverse()) await Promise.resolve(thing.close()).catch(() => {});
-    httpServer.closeAllConnections();
-    httpServer.close();
-  };
-  return server;
+  return Object.assign(server, {url: `http://127.0.0.1:${httpServer.address().port}`,
+    serve: (...how) => serve(...how).then(own), launch: (...how) => launch(...how).then(own),
+    folder: () => (name => own({close: () => fs.rmSync(name, {recursive: true})}) && name)(
+      fs.mkdtempSync(path.join(os.tmpdir(), 'web-test-'))),
+    close: async () => {
+      for (const thing of owned.reverse()) await Promise.resolve(thing.close()).catch(() => {});
+      httpServer.closeAllConnections();
+      httpServer.close();
+    }});
 }
 
 // The file at an address: under the longest mount that holds it.
@@ -150,6 +142,9 @@ class Picture {
 let level1;
 const LEVEL_1 = () => level1 ??= new Picture(
   PNG().sync.read(fs.readFileSync(`${__dirname}/../level1.png`)), 1).label();
+// "Level: 2": the same with the library's 8x8 glyph of 2, a byte a row, in the last 8 columns.
+const LEVEL_2 = () => LEVEL_1().match(/.{64}/g).map((row, y) => row.slice(0, 56) +
+  [0x78, 0xCC, 0x0C, 0x38, 0x60, 0xCC, 0xFC, 0x00][y].toString(2).padStart(8, '0')).join('');
 
 // Chromium by DevTools; Firefox by WebDriver BiDi, slow to start, so started once for each set
 // of options when `shared`, each page in a browser context of its own, as new as a fresh
@@ -184,11 +179,9 @@ async function puppeteerPage(engine, {touch, flags = [], prefs = {}, shared}) {
       return page.mainFrame().browsingContext.setViewport({viewport: {width, height},
                                                            devicePixelRatio: ratio});
     }),
-    goto: url => page.goto(url, {waitUntil: 'load'}),
-    reload: () => page.reload({waitUntil: 'load'}),
-    evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+    goto: url => page.goto(url, {waitUntil: 'load'}), evaluate: page.evaluate.bind(page),
+    reload: () => page.reload({waitUntil: 'load'}), mouseClick: (x, y) => page.mouse.click(x, y),
     key: (down, code) => page.keyboard[down ? 'down' : 'up'](code === 'Space' && !cdp ? ' ' : code),
-    mouseClick: (x, y) => page.mouse.click(x, y),
     touch: async (type, down) => {  // down: {finger: [x, y]}, those on the screen after it
       if (cdp) {
         const touchPoints = Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}));
@@ -251,9 +244,7 @@ async function webkitPage({ratio = 1}) {
   return {
     logged: [], version: capabilities.browserVersion,  // WebKitGTK's
     setViewport: ({width, height}) => call('/window/rect', {width, height}),
-    goto: url => call('/url', {url}),
-    reload: () => call('/refresh', {}),
-    evaluate,
+    goto: url => call('/url', {url}), reload: () => call('/refresh', {}), evaluate,
     touch: (type, down) => evaluate(now => inPage.fingers(now), down),
     key: (down, code) => act('key', [{type: down ? 'keyDown' : 'keyUp',
                                       value: WEBDRIVER_KEYS[code]}]),
@@ -286,17 +277,15 @@ async function launch(engine, options = {}) {
   const taken = () => page.evaluate(() => self.inPage?.errors.splice(0) || []).catch(() => []);
   const leave = async () => left.push(...await taken());
   Object.assign(page, {
-    engine, log: options.log || (() => {}),
+    engine, log: options.log || (() => {}), reload: () => leave().then(reload),
     goto: url => leave().then(() => goto(url)),
-    reload: () => leave().then(reload),
     errors: () => leave().then(() => [...left, ...page.logged]),
     box: selector => page.evaluate(s => inPage.box(s), selector),
     hidden: selector => page.evaluate(s => inPage.hidden(s), selector),
     text: selector => page.evaluate(s => inPage.text(s), selector),
     centre: selector => page.box(selector).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
     click: async selector => page.mouseClick(...await page.centre(selector)),
-    down: code => page.key(true, code),
-    up: code => page.key(false, code),
+    down: code => page.key(true, code), up: code => page.key(false, code),
     press: code => page.down(code).then(() => page.up(code)),
     canvas: async () => {  // as the screen shows it
       const [x, y, width, height] = await page.box('#canvas');
@@ -400,6 +389,6 @@ async function nudge(page, {how, press, release, released = 'let go', way}) {
   return by;
 }
 
-module.exports = {BLACK, CLOCK, DISC, FLOOR, GREY, MONSTER, WAYS, WHITE, Failure, Picture, check,
-                  closeBrowsers, firstFrame, launch, nudge, openWay, pace, release, serve, served,
-                  sha256, sleep, still, waitFor};
+module.exports = {BLACK, CLOCK, DISC, FLOOR, GREY, LEVEL_2, MONSTER, WAYS, WHITE, Failure, Picture,
+                  check, closeBrowsers, firstFrame, launch, nudge, openWay, pace, release, serve,
+                  served, sha256, sleep, still, waitFor};

@@ -1,10 +1,9 @@
 // What the web tests read and do inside a page, all under self.inPage: the test server
 // (fixture.js) gives it to every page as /test.js, before the page's own scripts, after
 // `self.inPageOptions = {clock, disc, touchButtons}`. It pins the page's clock, so that the
-// first room is known; notes the time of the canvas's last frame (`drawn`: when the game last
-// read the clock before it, however late the frame was put) and every error the page meets. Of
-// the page's own state it reads only what page.js gives its tests (self.cavedotPage) and what
-// any visitor sees.
+// first room is known, and notes every error the page meets and when the game read the clock
+// for the canvas's last frame (`drawn`), however late the frame was put. Of the page's own state
+// tests read only what page.js gives them (self.cavedotPage) and what any visitor sees.
 'use strict';
 self.inPage = (({clock, disc, touchButtons}) => {
   const inPage = {woke: 0, drawn: 0, read: 0, trace: null, errors: [], typed: []};
@@ -76,6 +75,15 @@ self.inPage = (({clock, disc, touchButtons}) => {
   addEventListener('message', e => e.data === 'state' && e.source.postMessage({
     errors: inPage.errors, disc: inPage.disc().slice(1), status: inPage.text('#status'),
     hold: !inPage.hidden('#hold-escape'), fullscreen: !inPage.hidden('#fullscreen')}, '*'));
+  // What a frame of this page answers to 'state', asked till it answers.
+  inPage.ask = frame => new Promise(done => {
+    const window = element(frame).contentWindow;
+    addEventListener('message', e => e.source === window && done(e.data));
+    (function ask() {
+      window.postMessage('state', '*');
+      setTimeout(ask, 200);
+    })();
+  });
   // Pads scripted: navigator.getGamepads gives `pads`, counting its calls in `padReads`.
   inPage.scriptPads = pads => {
     Object.assign(inPage, {pads, padReads: 0});
@@ -94,8 +102,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
     for (const [id, at] of Object.entries(now)) {
       const finger = fingers[id];
       if (finger && String(finger.at) === String(at)) continue;
-      const target = finger?.target || document.elementFromPoint(...at);
-      fingers[id] = {at, target, moved: Boolean(finger)};
+      fingers[id] = {at, target: finger?.target || document.elementFromPoint(...at),
+                     moved: Boolean(finger)};
       fire(finger ? 'pointermove' : 'pointerdown', id, at);
     }
     for (const id of Object.keys(fingers).filter(id => !(id in now))) {
@@ -120,14 +128,5 @@ self.inPage = (({clock, disc, touchButtons}) => {
     }));
   inPage.workerActive = () => navigator.serviceWorker.getRegistration()
     .then(r => r?.active?.state === 'activated');
-  // What a frame of this page answers to 'state', asked till it answers.
-  inPage.ask = frame => new Promise(done => {
-    const window = element(frame).contentWindow;
-    addEventListener('message', e => e.source === window && done(e.data));
-    (function ask() {
-      window.postMessage('state', '*');
-      setTimeout(ask, 200);
-    })();
-  });
   return inPage;
 })(self.inPageOptions);
