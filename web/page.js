@@ -44,7 +44,6 @@ document.documentElement.lang = language;
 document.documentElement.dir = words('dir');
 document.querySelectorAll('[data-words]').forEach(say);
 canvas.setAttribute('aria-label', words('game'));
-document.querySelector('meta[name="description"]').content = words('description');
 
 // The game takes the largest 4:3 size that fits. Where it fits at its own size,
 // each of its pixels is a whole number of screen pixels, so that all are square

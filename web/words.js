@@ -45,44 +45,6 @@ const WORDS = {
     "zh-Hans": "游戏画面：洞穴中的圆点，被引向白色出口",
     "zh-Hant": "遊戲畫面：洞穴中的圓點，被引向白色出口",
   },
-  description: {
-    en: "A small arcade maze game: steer a dot through random caves to the white exit, away from " +
-      "the monsters. Plays in the browser by keys, touch or gamepad, offline too.",
-    ar: "لعبة متاهة صغيرة على طراز الأركيد: وجّه نقطة عبر كهوف عشوائية إلى المخرج الأبيض بعيدًا " +
-      "عن الوحوش. تُلعب في المتصفح بلوحة المفاتيح أو اللمس أو ذراع التحكم، حتى دون اتصال.",
-    de: "Ein kleines Arcade-Labyrinthspiel: Steuere einen Punkt durch zufällige Höhlen zum " +
-      "weißen Ausgang, weg von den Monstern. Im Browser mit Tastatur, Touch oder Gamepad, auch " +
-      "offline.",
-    es: "Un pequeño juego de laberintos arcade: guía un punto por cuevas aleatorias hasta la " +
-      "salida blanca, lejos de los monstruos. Se juega en el navegador con teclado, pantalla " +
-      "táctil o mando, también sin conexión.",
-    fr: "Un petit jeu de labyrinthe d'arcade : guidez un point à travers des grottes aléatoires " +
-      "jusqu'à la sortie blanche, loin des monstres. Se joue dans le navigateur au clavier, au " +
-      "doigt ou à la manette, même hors ligne.",
-    id: "Permainan labirin arkade kecil: arahkan sebuah titik melewati gua acak menuju pintu " +
-      "keluar putih, jauh dari monster. Dimainkan di peramban dengan keyboard, layar sentuh, " +
-      "atau gamepad, juga secara offline.",
-    it: "Un piccolo gioco arcade di labirinti: guida un punto tra grotte casuali fino all'uscita " +
-      "bianca, lontano dai mostri. Si gioca nel browser con tastiera, touch o gamepad, anche " +
-      "offline.",
-    ja: "ランダムな洞窟で点を操作し、モンスターを避けて白い出口を目指す小さなアーケード迷路ゲーム。" +
-      "ブラウザーでキーボード、タッチ、ゲームパッドで遊べて、オフラインでも動きます。",
-    ko: "무작위 동굴 속에서 점을 움직여 괴물을 피해 하얀 출구로 가는 작은 아케이드 미로 게임. " +
-      "브라우저에서 키보드, 터치, 게임패드로 즐길 수 있고 오프라인에서도 할 수 있습니다.",
-    pt: "Um pequeno jogo de labirinto arcade: conduza um ponto por cavernas aleatórias até a " +
-      "saída branca, longe dos monstros. Joga-se no navegador com teclado, toque ou controle, " +
-      "também offline.",
-    ru: "Небольшая аркадная игра-лабиринт: проведите точку через случайные пещеры к белому " +
-      "выходу, подальше от монстров. Играйте в браузере с клавиатуры, касанием или геймпадом, " +
-      "даже офлайн.",
-    tr: "Küçük bir arcade labirent oyunu: bir noktayı rastgele mağaralardan geçirip " +
-      "canavarlardan uzakta beyaz çıkışa yönlendirin. Tarayıcıda klavye, dokunma veya " +
-      "kumandayla, çevrimdışı da oynanır.",
-    "zh-Hans": "一款小型街机迷宫游戏：操纵圆点穿过随机洞穴，避开怪物，到达白色出口。" +
-      "可在浏览器中用键盘、触屏或手柄游玩，也支持离线。",
-    "zh-Hant": "一款小型街機迷宮遊戲：操控圓點穿過隨機洞穴，避開怪物，抵達白色出口。" +
-      "可在瀏覽器中以鍵盤、觸控或手把遊玩，也支援離線。",
-  },
   again: {
     en: "Play again",
     ar: "العب مجددًا",
