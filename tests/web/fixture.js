@@ -293,8 +293,8 @@ async function launch(engine, options = {}) {
     },
     disc: () => page.evaluate(() => inPage.disc()),  // [ms when drawn so, x, y]
     status: () => page.text('#status'),
-    workerReady: () => waitFor('the page\'s service worker to be active',
-                               () => page.evaluate(() => inPage.workerActive())),
+    workerReady: () => waitFor('the page\'s service worker to be activated', () =>
+      page.evaluate(() => inPage.workerState()), {until: s => s === 'activated', seconds: 60}),
   });
   await page.setViewport({width: 1024, height: 768});
   return page;

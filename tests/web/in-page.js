@@ -126,7 +126,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
       r.update().catch(() => {});
       setTimeout(() => done('none'), seconds * 1000);
     }));
-  inPage.workerActive = () => navigator.serviceWorker.getRegistration()
-    .then(r => r?.active?.state === 'activated');
+  // The state of the page's service worker: its active one's, else that of one on its way.
+  inPage.workerState = () => navigator.serviceWorker.getRegistration().then(r => !r ? 'none'
+    : (r.active || r.waiting || r.installing)?.state || 'registered, none installing');
   return inPage;
 })(self.inPageOptions);
