@@ -64,8 +64,6 @@ async function dropOlder() {
 }
 self.addEventListener('activate', event => event.waitUntil(dropOlder()));
 
-// A release keeps one copy of each file: it answers a request whatever headers the server said
-// it varies in (a browser's icon request asks for other encodings than the page's).
 self.addEventListener('fetch', event => {
   event.respondWith(caches.open(CACHE)
       .then(cache => cache.match(event.request, {ignoreSearch: true, ignoreVary: true}))
