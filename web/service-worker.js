@@ -66,6 +66,6 @@ self.addEventListener('activate', event => event.waitUntil(dropOlder()));
 
 self.addEventListener('fetch', event => {
   event.respondWith(caches.open(CACHE)
-      .then(cache => cache.match(event.request, {ignoreSearch: true, ignoreVary: true}))
+      .then(cache => cache.match(event.request, {ignoreSearch: true}))
       .then(kept => kept || fetch(event.request)));
 });
