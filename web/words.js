@@ -40,7 +40,8 @@ const WORDS = {
     ja: "ゲーム画面：洞窟の中の点を白い出口へ導く",
     ko: "게임 화면: 동굴 속 점을 하얀 출구로 움직이는 게임",
     pt: "O jogo: um ponto numa caverna, conduzido até a saída branca",
-    ru: "Игра: точка в пещере, которую ведут к белому выходу",
+    ru: "Игра: точка в пещере, которую ведут к белому " +
+      "выходу",
     tr: "Oyun: bir mağarada beyaz çıkışa yönlendirilen bir nokta",
     "zh-Hans": "游戏画面：洞穴中的圆点，被引向白色出口",
     "zh-Hant": "遊戲畫面：洞穴中的圓點，被引向白色出口",
@@ -200,7 +201,8 @@ const WORDS = {
     ja: "全画面表示中は {esc} を長押しで終了",
     ko: "전체 화면에서는 {esc}를 길게 눌러 나가기",
     pt: "Em tela cheia, segure {esc} para sair",
-    ru: "Чтобы выйти из полноэкранного режима, удерживайте {esc}",
+    ru: "Чтобы выйти из полноэкранного режима, " +
+      "удерживайте {esc}",
     tr: "Tam ekrandan çıkmak için {esc} tuşunu basılı tutun",
     "zh-Hans": "全屏时按住 {esc} 退出",
     "zh-Hant": "全螢幕時按住 {esc} 離開",
@@ -239,33 +241,40 @@ const WORDS = {
   },
   pad: {
     en: "Pad: stick or d-pad moves, A plays again, B quits",
-    ar: "ذراع التحكم: العصا أو أزرار الاتجاهات للتحريك، A للعب مجددًا، B للخروج",
+    ar: "ذراع التحكم: العصا أو أزرار الاتجاهات للتحريك، A " +
+      "للعب مجددًا، B للخروج",
     de: "Gamepad: Stick oder Steuerkreuz bewegt, A spielt nochmal, B beendet",
     es: "Mando: el stick o la cruceta mueven, A juega de nuevo, B sale",
     fr: "Manette : le stick ou la croix déplace, A rejoue, B quitte",
     id: "Gamepad: stik atau d-pad bergerak, A main lagi, B keluar",
     it: "Gamepad: levetta o croce direzionale per muoversi, A gioca ancora, B esce",
-    ja: "ゲームパッド：スティックか十字キーで移動、A でもう一度、B で終了",
+    ja: "ゲームパッド：スティックか十字キーで移動、A でもう一度、B " +
+      "で終了",
     ko: "게임패드: 스틱이나 방향 패드로 이동, A는 다시 하기, B는 종료",
     pt: "Controle: o analógico ou o direcional move, A joga de novo, B sai",
-    ru: "Геймпад: стик или крестовина — движение, A — снова, B — выход",
+    ru: "Геймпад: стик или крестовина — движение, A — " +
+      "снова, B — выход",
     tr: "Kumanda: analog çubuk veya yön tuşları hareket ettirir, A yeniden oynatır, B çıkar",
     "zh-Hans": "手柄：摇杆或方向键移动，A 再玩一次，B 退出",
     "zh-Hant": "手把：搖桿或方向鍵移動，A 再玩一次，B 離開",
   },
   otherPad: {
     en: "Pad of unknown layout: its stick moves, no button",
-    ar: "ذراع تحكم بتخطيط غير معروف: تتحرك بالعصا فقط، دون أزرار",
+    ar: "ذراع تحكم بتخطيط غير معروف: تتحرك بالعصا فقط، " +
+      "دون أزرار",
     de: "Gamepad mit unbekannter Belegung: nur der Stick bewegt, keine Taste",
     es: "Mando de distribución desconocida: solo su stick mueve, ningún botón",
     fr: "Manette de disposition inconnue : seul son stick déplace, aucun bouton",
     id: "Gamepad dengan tata letak tak dikenal: hanya stiknya yang bergerak, tanpa tombol",
     it: "Gamepad di disposizione sconosciuta: solo la levetta muove, nessun pulsante",
-    ja: "配置が不明なゲームパッド：スティックで移動のみ、ボタンは使えません",
+    ja: "配置が不明なゲームパッド：スティックで移動のみ、" +
+      "ボタンは使えません",
     ko: "배치를 알 수 없는 게임패드: 스틱으로 이동만, 버튼은 없음",
     pt: "Controle de layout desconhecido: só o analógico move, nenhum botão",
-    ru: "Геймпад неизвестной раскладки: только стик, без кнопок",
-    tr: "Düzeni bilinmeyen kumanda: yalnızca analog çubuk hareket ettirir, düğmeler çalışmaz",
+    ru: "Геймпад неизвестной раскладки: только стик, без " +
+      "кнопок",
+    tr: "Düzeni bilinmeyen kumanda: yalnızca analog çubuk hareket ettirir, düğmeler " +
+      "çalışmaz",
     "zh-Hans": "布局未知的手柄：仅摇杆可移动，按键无效",
     "zh-Hant": "配置不明的手把：僅搖桿可移動，按鍵無效",
   },
@@ -320,34 +329,43 @@ const WORDS = {
   hostSandboxed: {
     en: "The game cannot load in a frame sandboxed into an origin of its own: the host must add " +
       "{token} to its sandbox.",
-    ar: "لا يمكن تحميل اللعبة في إطار معزول في أصل خاص به: على المضيف إضافة {token} إلى sandbox.",
+    ar: "لا يمكن تحميل اللعبة في إطار معزول في أصل خاص به: " +
+      "على المضيف إضافة {token} إلى sandbox.",
     de: "Das Spiel kann nicht in einem Frame laden, dessen Sandbox ihm einen eigenen Ursprung " +
       "gibt: Der Host muss {token} zur Sandbox hinzufügen.",
     es: "El juego no puede cargarse en un marco aislado en un origen propio: el sitio debe " +
       "añadir {token} a su sandbox.",
-    fr: "Le jeu ne peut pas se charger dans un cadre isolé dans sa propre origine : l'hébergeur " +
+    fr: "Le jeu ne peut pas se charger dans un cadre isolé dans sa propre origine : " +
+      "l'hébergeur " +
       "doit ajouter {token} à son sandbox.",
     id: "Permainan tidak dapat dimuat dalam frame yang di-sandbox ke origin tersendiri: host " +
       "harus menambahkan {token} ke sandbox-nya.",
     it: "Il gioco non può caricarsi in un frame isolato in un'origine propria: l'host deve " +
       "aggiungere {token} alla sandbox.",
-    ja: "独自のオリジンにサンドボックス化されたフレームではゲームを読み込めません。ホストは " +
+    ja: "独自のオリジンにサンドボックス化されたフレームではゲームを" +
+      "読み込めません。ホストは " +
       "sandbox に {token} を追加する必要があります。",
-    ko: "자체 출처로 샌드박스된 프레임에서는 게임을 불러올 수 없습니다. 호스트가 sandbox에 " +
+    ko: "자체 출처로 샌드박스된 프레임에서는 게임을 불러올 수 " +
+      "없습니다. 호스트가 sandbox에 " +
       "{token}을(를) 추가해야 합니다.",
     pt: "O jogo não pode carregar num quadro isolado em uma origem própria: o site precisa " +
       "adicionar {token} ao sandbox.",
-    ru: "Игра не может загрузиться во фрейме, изолированном в собственном источнике: сайт " +
+    ru: "Игра не может загрузиться во фрейме, " +
+      "изолированном в собственном источнике: сайт " +
       "должен добавить {token} в sandbox.",
-    tr: "Oyun, kendine ait bir kökene yalıtılmış bir çerçevede yüklenemez: site, sandbox'a " +
+    tr: "Oyun, kendine ait bir kökene yalıtılmış bir çerçevede yüklenemez: site, " +
+      "sandbox'a " +
       "{token} eklemeli.",
-    "zh-Hans": "游戏无法在沙盒化为独立源的框架中加载：宿主必须在 sandbox 中加入 {token}。",
-    "zh-Hant": "遊戲無法在沙箱化為獨立來源的框架中載入：主機必須在 sandbox 中加入 {token}。",
+    "zh-Hans": "游戏无法在沙盒化为独立源的框架中加载：宿主必须在 sandbox " +
+      "中加入 {token}。",
+    "zh-Hant": "遊戲無法在沙箱化為獨立來源的框架中載入：主機必須在 " +
+      "sandbox 中加入 {token}。",
   },
   hostRefused: {
     en: "This site's security policy refused the game's code: the host must allow {token} in " +
       "{directive}.",
-    ar: "رفضت سياسة الأمان في هذا الموقع شيفرة اللعبة: على المضيف السماح بـ {token} في " +
+    ar: "رفضت سياسة الأمان في هذا الموقع شيفرة اللعبة: " +
+      "على المضيف السماح بـ {token} في " +
       "{directive}.",
     de: "Die Sicherheitsrichtlinie dieser Website hat den Code des Spiels abgelehnt: Der Host " +
       "muss {token} in {directive} erlauben.",
@@ -359,22 +377,28 @@ const WORDS = {
       "{directive}.",
     it: "La politica di sicurezza di questo sito ha rifiutato il codice del gioco: l'host deve " +
       "consentire {token} in {directive}.",
-    ja: "このサイトのセキュリティポリシーがゲームのコードを拒否しました。ホストは {directive} " +
+    ja: "このサイトのセキュリティポリシーがゲームのコードを拒否しま" +
+      "した。ホストは {directive} " +
       "で {token} を許可する必要があります。",
-    ko: "이 사이트의 보안 정책이 게임 코드를 거부했습니다. 호스트가 {directive}에서 " +
+    ko: "이 사이트의 보안 정책이 게임 코드를 거부했습니다. 호스트가 " +
+      "{directive}에서 " +
       "{token}을(를) 허용해야 합니다.",
     pt: "A política de segurança deste site recusou o código do jogo: o site precisa permitir " +
       "{token} em {directive}.",
-    ru: "Политика безопасности этого сайта отклонила код игры: сайт должен разрешить {token} в " +
+    ru: "Политика безопасности этого сайта отклонила " +
+      "код игры: сайт должен разрешить {token} в " +
       "{directive}.",
     tr: "Bu sitenin güvenlik politikası oyunun kodunu reddetti: site, {directive} içinde " +
       "{token} değerine izin vermeli.",
-    "zh-Hans": "本网站的安全策略拒绝了游戏代码：宿主必须在 {directive} 中允许 {token}。",
-    "zh-Hant": "本網站的安全性原則拒絕了遊戲程式碼：主機必須在 {directive} 中允許 {token}。",
+    "zh-Hans": "本网站的安全策略拒绝了游戏代码：宿主必须在 {directive} " +
+      "中允许 {token}。",
+    "zh-Hant": "本網站的安全性原則拒絕了遊戲程式碼：主機必須在 " +
+      "{directive} 中允許 {token}。",
   },
   hostUnloaded: {
     en: "The game could not be loaded ({why}): the host must serve all its files beside this page.",
-    ar: "تعذّر تحميل اللعبة ({why}): على المضيف تقديم كل ملفاتها بجانب هذه الصفحة.",
+    ar: "تعذّر تحميل اللعبة ({why}): على المضيف تقديم كل " +
+      "ملفاتها بجانب هذه الصفحة.",
     de: "Das Spiel konnte nicht geladen werden ({why}): Der Host muss alle seine Dateien neben " +
       "dieser Seite bereitstellen.",
     es: "No se pudo cargar el juego ({why}): el sitio debe servir todos sus archivos junto a " +
@@ -386,15 +410,22 @@ const WORDS = {
     it: "Impossibile caricare il gioco ({why}): l'host deve servire tutti i suoi file accanto a " +
       "questa pagina.",
     ja: "ゲームを読み込めませんでした（{why}）。" +
-      "ホストはすべてのファイルをこのページと同じ場所で配信する必要があります。",
-    ko: "게임을 불러올 수 없습니다({why}). 호스트가 모든 파일을 이 페이지와 같은 곳에서 " +
+      "ホストはすべてのファイルをこのページと同じ場所で配信する必要" +
+      "があります。",
+    ko: "게임을 불러올 수 없습니다({why}). 호스트가 모든 파일을 이 " +
+      "페이지와 같은 곳에서 " +
       "제공해야 합니다.",
-    pt: "Não foi possível carregar o jogo ({why}): o site precisa servir todos os arquivos dele " +
+    pt: "Não foi possível carregar o jogo ({why}): o site precisa servir todos os arquivos " +
+      "dele " +
       "junto a esta página.",
-    ru: "Не удалось загрузить игру ({why}): сайт должен отдавать все её файлы рядом с этой " +
+    ru: "Не удалось загрузить игру ({why}): сайт должен " +
+      "отдавать все её файлы рядом с этой " +
       "страницей.",
-    tr: "Oyun yüklenemedi ({why}): site, oyunun tüm dosyalarını bu sayfanın yanında sunmalı.",
-    "zh-Hans": "无法加载游戏（{why}）：宿主必须把游戏的所有文件放在本页旁边提供。",
-    "zh-Hant": "無法載入遊戲（{why}）：主機必須把遊戲的所有檔案放在本頁旁邊提供。",
+    tr: "Oyun yüklenemedi ({why}): site, oyunun tüm dosyalarını bu sayfanın yanında " +
+      "sunmalı.",
+    "zh-Hans": "无法加载游戏（{why}）：" +
+      "宿主必须把游戏的所有文件放在本页旁边提供。",
+    "zh-Hant": "無法載入遊戲（{why}）：" +
+      "主機必須把遊戲的所有檔案放在本頁旁邊提供。",
   },
 };
