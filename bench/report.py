@@ -53,8 +53,8 @@ step_ns = 1000 * big_us / big_n
 rows.append(("Tick with n monsters, n = 1 .. 10,000",
              f"{1000 * min(per_step):.0f} .. {1000 * max(per_step):.0f} ns a monster",
              f"at 10,000: {big_us:.0f} us a tick"))
-rows.append(("Highest level holding 140 ticks/s on one core", f"{int(1e6 / 140 / (step_ns / 1000)):,}",
-             "ticks alone, frames take what is left"))
+rows.append(("Highest level holding 140 ticks/s on one core",
+             f"{int(1e6 / 140 / (step_ns / 1000)):,}", "ticks alone, frames take what is left"))
 
 for name, label in (("ticks-idle", "idle"), ("ticks-loaded", "other core loaded"),
                     ("ticks-slow", "frames of 30 ms")):
@@ -67,7 +67,8 @@ for name, label in (("ticks-idle", "idle"), ("ticks-loaded", "other core loaded"
                  + ("each once" if exact else "MISMATCH")))
 
 with open(f"{out}/startup") as f:
-    launches = [(float(g), float(b)) for g, b in re.findall(r"game ([\d.]+) bare ([\d.]+)", f.read())]
+    pairs = re.findall(r"game ([\d.]+) bare ([\d.]+)", f.read())
+    launches = [(float(g), float(b)) for g, b in pairs]
 game_ms = statistics.median(g for g, _ in launches)
 bare_ms = statistics.median(b for _, b in launches)
 rows.append(("Start-up: launch to first frame on the X server", f"{game_ms:.1f} ms",
@@ -76,7 +77,8 @@ rows.append(("Start-up: launch to first frame on the X server", f"{game_ms:.1f} 
              "rounds, each launching both)"))
 with open(f"{out}/game") as f:
     rss = [int(v) for v in re.findall(r"rss (\d+)", f.read())]
-rows.append(("Peak resident memory of the game", f"{max(rss) / 1024:.1f} MiB", "VmHWM after 3 s of play"))
+rows.append(("Peak resident memory of the game", f"{max(rss) / 1024:.1f} MiB",
+             "VmHWM after 3 s of play"))
 
 width = max(len(r[0]) for r in rows)
 value = max(len(r[1]) for r in rows)

@@ -40,7 +40,8 @@ function oneWay(bitsPerSecond, halfTrip, timers) {
 // Listens on 127.0.0.1, on a port of its own; resolves to the link once it does.
 function slowLink(target, {bitsPerSecond = 1.5e6, roundTrip = 150} = {}) {
   const timers = new Set(), sockets = new Set();
-  const down = oneWay(bitsPerSecond, roundTrip / 2, timers), up = oneWay(bitsPerSecond, roundTrip / 2, timers);
+  const down = oneWay(bitsPerSecond, roundTrip / 2, timers);
+  const up = oneWay(bitsPerSecond, roundTrip / 2, timers);
   const server = net.createServer({allowHalfOpen: true}, browser => {
     // The browser's first bytes leave only once the connection has opened: a round trip.
     const opened = performance.now() + roundTrip;
