@@ -166,8 +166,14 @@ async function puppeteerPage(engine, {touch, flags = [], prefs = {}, shared}) {
   const browser = await (shared ? sharedBrowsers.get(how) : start());
   const context = shared && await browser.createBrowserContext();
   const page = context ? await context.newPage() : (await browser.pages())[0], logged = [];
-  page.on('console', m => m.type() === 'error' && logged.push(m.text()));
-  page.on('pageerror', e => logged.push(String(e)));
+  // Firefox's own loads of the page's icons, answered by its service worker, now and then end
+  // in this, its word for an interception cut short: not the worker's fault, which it words
+  // otherwise ("rejected with"). The icons the worker keeps are checked in its cache (copies).
+  const cutShort = RegExp('^(Error: )?Failed to load \u2018[^\u2019]+\\.png\u2019\\. A ' +
+                          'ServiceWorker intercepted the request and encountered an unexpected');
+  const note = text => cutShort.test(text) || logged.push(text);
+  page.on('console', m => m.type() === 'error' && note(m.text()));
+  page.on('pageerror', e => note(String(e)));
   const cdp = engine === 'chromium' && await page.createCDPSession();
   const fingers = {};  // Firefox's: each finger on the screen by its own handle
   return {
