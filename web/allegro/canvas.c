@@ -220,6 +220,227 @@ static TIMER_DRIVER timer_canvas = {
    .init = timer_init, .exit = timer_exit
 };
 
+/* --------------------------------------------------------- memory bitmaps */
+
+/* A frame of the game is its room again, masked over a background colour, with a few small
+ * things on top: each frame clears a screen-sized bitmap, masks the room over it and draws the
+ * rest. Done plainly, that is two passes over every pixel of the screen a frame, though the room
+ * rarely changes. Our 32-bit memory bitmaps are lazy instead: a clear of the whole bitmap is only
+ * noted, and a masked blit of a whole bitmap onto one with a clear noted composes only the rows
+ * that can differ from what the bitmap held after the last such blit of the same source over the
+ * same colour: the rows drawn on since.
+ *
+ * The library reaches a memory bitmap's rows through its read_bank and write_bank hooks in
+ * clear_to_color, blit, masked_blit, getpixel, putpixel, hline/hfill (and so rectfill, circlefill
+ * and the rest of the shapes) and draw_glyph (text in the library's own font): those hooks note
+ * which rows change, and carry out a noted clear before anything else. That is all this game
+ * draws its memory bitmaps with. What they do not see: a program's own use of bmp->line[], and
+ * the library's sprite routines (draw_sprite and the like, stretch_blit, rotations), which read
+ * their sprite's rows and write a memory bitmap's rows directly. This game uses neither on these
+ * bitmaps, and this platform assumes a program does not. */
+
+/* What the platform knows of one of its memory bitmaps (its `extra`). */
+struct lazy {
+   BITMAP *bmp;
+   struct lazy *next;        /* all of them, to forget a destroyed one wherever it is a source */
+   uint64_t generation;      /* counts the changes to the bitmap: its content's version */
+   int clear_noted;          /* whether the bitmap is to be all clear_colour before anything */
+   int clear_colour;
+   /* Unless composed_from is NULL, the bitmap holds composed_from, as it was at that bitmap's
+    * generation composed_generation, masked over composed_colour, but in its touched rows. */
+   struct lazy *composed_from;
+   uint64_t composed_generation;
+   int composed_colour;
+   unsigned char *touched;   /* a row each: written since the last compose */
+};
+
+static struct lazy *lazy_bitmaps;
+static GFX_VTABLE lazy_vtable;   /* the 32-bit vtable, with clear_to_color and masked_blit ours */
+static GFX_VTABLE *plain_vtable; /* the library's own */
+
+/* The platform's record of bmp, NULL for bitmaps that are not lazy (the screen, sub-bitmaps,
+ * other depths). */
+static struct lazy *lazy_of(BITMAP *bmp)
+{
+   return bmp->vtable == &lazy_vtable ? bmp->extra : NULL;
+}
+
+/* The noted clear, done now: something is about to read or write the bitmap's rows. */
+static void carry_out_clear(struct lazy *lazy)
+{
+   BITMAP *bmp = lazy->bmp;
+   const uint32_t colour = lazy->clear_colour;
+   int x, y;
+
+   lazy->clear_noted = FALSE;
+   lazy->composed_from = NULL;
+   lazy->generation++;
+   for (y = 0; y < bmp->h; y++) {
+      uint32_t *row = (uint32_t *)bmp->line[y];
+
+      for (x = 0; x < bmp->w; x++)
+         row[x] = colour;
+   }
+}
+
+static uintptr_t lazy_read_line(BITMAP *bmp, int y)
+{
+   struct lazy *lazy = bmp->extra;
+
+   if (lazy->clear_noted)
+      carry_out_clear(lazy);
+   return (uintptr_t)bmp->line[y];
+}
+
+static uintptr_t lazy_write_line(BITMAP *bmp, int y)
+{
+   struct lazy *lazy = bmp->extra;
+
+   if (lazy->clear_noted)
+      carry_out_clear(lazy);
+   lazy->touched[y] = TRUE;
+   lazy->generation++;
+   return (uintptr_t)bmp->line[y];
+}
+
+/* Makes sure the bitmap's rows hold what the program drew, for code that reads them directly. */
+static void settle(BITMAP *bmp)
+{
+   struct lazy *lazy = lazy_of(bmp);
+
+   if (lazy && lazy->clear_noted)
+      carry_out_clear(lazy);
+}
+
+/* A clear of the whole bitmap is noted; one within a clipping rectangle is done. */
+static void lazy_clear_to_color(BITMAP *bmp, int colour)
+{
+   struct lazy *lazy = bmp->extra;
+
+   if (bmp->cl != 0 || bmp->ct != 0 || bmp->cr != bmp->w || bmp->cb != bmp->h) {
+      plain_vtable->clear_to_color(bmp, colour);
+      return;
+   }
+   lazy->clear_noted = TRUE;
+   lazy->clear_colour = colour;
+}
+
+/* Row y of dst: src's row with its mask pixels in the colour. */
+static void compose_row(BITMAP *src, BITMAP *dst, int y, uint32_t colour)
+{
+   const uint32_t mask = bitmap_mask_color(dst);
+   const uint32_t *from = (const uint32_t *)src->line[y];
+   uint32_t *to = (uint32_t *)dst->line[y];
+   int x;
+
+   for (x = 0; x < dst->w; x++)
+      to[x] = from[x] == mask ? colour : from[x];
+}
+
+/* The whole of src masked over dst's noted clear: of dst, only the rows that can differ from the
+ * last time are composed, or all of them in one pass (the clear's and the blit's). */
+static void compose(struct lazy *src, struct lazy *dst)
+{
+   const int colour = dst->clear_colour;
+   const int again = dst->composed_from == src &&
+      dst->composed_generation == src->generation && dst->composed_colour == colour;
+   int y;
+
+   for (y = 0; y < dst->bmp->h; y++) {
+      if (!again || dst->touched[y])
+         compose_row(src->bmp, dst->bmp, y, colour);
+   }
+   memset(dst->touched, 0, dst->bmp->h);
+   dst->clear_noted = FALSE;
+   dst->composed_from = src;
+   dst->composed_generation = src->generation;
+   dst->composed_colour = colour;
+   dst->generation++;
+}
+
+/* Called clipped already. Anything but a whole bitmap onto a whole one of the same size with a
+ * clear noted is the library's own blit, which the hooks see. */
+static void lazy_masked_blit(BITMAP *src, BITMAP *dst, int s_x, int s_y, int d_x, int d_y, int w,
+                             int h)
+{
+   struct lazy *from = lazy_of(src), *to = dst->extra;
+
+   if (from && from != to && to->clear_noted && s_x == 0 && s_y == 0 && d_x == 0 && d_y == 0 &&
+       w == dst->w && h == dst->h && w == src->w && h == src->h) {
+      settle(src);
+      compose(from, to);
+      return;
+   }
+   plain_vtable->masked_blit(src, dst, s_x, s_y, d_x, d_y, w, h);
+}
+
+/* Each new 32-bit memory bitmap is made lazy; should that fail, it stays as the library made it. */
+static void lazy_created_bitmap(BITMAP *bmp)
+{
+   struct lazy *lazy;
+
+   if (bitmap_color_depth(bmp) != 32 || bmp->h <= 0)
+      return;
+   lazy = calloc(1, sizeof(*lazy));
+   if (lazy)
+      lazy->touched = calloc(bmp->h, 1);
+   if (!lazy || !lazy->touched) {
+      free(lazy);
+      return;
+   }
+   if (!plain_vtable) {
+      plain_vtable = bmp->vtable;
+      lazy_vtable = *plain_vtable;
+      lazy_vtable.clear_to_color = lazy_clear_to_color;
+      lazy_vtable.masked_blit = lazy_masked_blit;
+   }
+   lazy->bmp = bmp;
+   lazy->next = lazy_bitmaps;
+   lazy_bitmaps = lazy;
+   bmp->extra = lazy;
+   bmp->vtable = &lazy_vtable;
+   bmp->read_bank = lazy_read_line;
+   bmp->write_bank = lazy_write_line;
+}
+
+/* The bitmap is the library's own again, and forgotten as any other's source. */
+static void make_plain(BITMAP *bmp)
+{
+   struct lazy *lazy = bmp->extra, **link, *other;
+
+   for (link = &lazy_bitmaps; *link != lazy; link = &(*link)->next) {
+   }
+   *link = lazy->next;
+   for (other = lazy_bitmaps; other; other = other->next) {
+      if (other->composed_from == lazy)
+         other->composed_from = NULL;
+   }
+   free(lazy->touched);
+   free(lazy);
+   bmp->extra = NULL;
+   bmp->vtable = plain_vtable;
+   bmp->read_bank = bmp->write_bank = _stub_bank_switch;
+}
+
+/* A sub-bitmap writes its parent's rows as a bitmap of its own: parent and child are plain. */
+static void lazy_created_sub_bitmap(BITMAP *bmp, BITMAP *parent)
+{
+   if (!lazy_of(parent))
+      return;
+   bmp->vtable = plain_vtable;
+   bmp->read_bank = bmp->write_bank = _stub_bank_switch;
+   settle(parent);
+   make_plain(parent);
+}
+
+/* The library frees the bitmap itself (FALSE). */
+static int lazy_destroy_bitmap(BITMAP *bmp)
+{
+   if (lazy_of(bmp))
+      make_plain(bmp);
+   return FALSE;
+}
+
 /* ----------------------------------------------------------------- screen */
 
 static uint32_t *screen_pixels; /* the screen bitmap's memory, 0x00RRGGBB */
@@ -410,6 +631,7 @@ static void screen_blit_from_memory(BITMAP *src, BITMAP *dest, int s_x, int s_y,
 {
    int y, first, last;
 
+   settle(src);  /* its rows are read directly */
    for (y = 0; y < h; y++) {
       const uint32_t *from = (const uint32_t *)src->line[s_y + y] + s_x;
       uint32_t *to = (uint32_t *)dest->line[d_y + y] + d_x;
@@ -560,7 +782,9 @@ static int desktop_depth(void)
 static SYSTEM_DRIVER system_canvas = {
    .id = CANVAS_ID, .name = empty_string, .desc = empty_string, .ascii_name = "Web page",
    .init = system_init, .exit = system_exit, .get_executable_name = executable_name,
-   .message = show_message, .desktop_color_depth = desktop_depth
+   .message = show_message, .desktop_color_depth = desktop_depth,
+   .created_bitmap = lazy_created_bitmap, .created_sub_bitmap = lazy_created_sub_bitmap,
+   .destroy_bitmap = lazy_destroy_bitmap
 };
 
 /* The system names no driver lists of its own, so the library takes its drivers from these. */
