@@ -228,7 +228,8 @@ static TIMER_DRIVER timer_canvas = {
  * rarely changes. Our 32-bit memory bitmaps are lazy instead: a clear of the whole bitmap is only
  * noted, and a masked blit of a whole bitmap onto one with a clear noted composes only the rows
  * that can differ from what the bitmap held after the last such blit of the same source over the
- * same colour: the rows drawn on since.
+ * same colour: the rows drawn on since. Blitted whole onto the screen again, such a bitmap has
+ * only the rows it changed since compared with the screen.
  *
  * The library reaches a memory bitmap's rows through its read_bank and write_bank hooks in
  * clear_to_color, blit, masked_blit, getpixel, putpixel, hline/hfill (and so rectfill, circlefill
@@ -247,14 +248,20 @@ struct lazy {
    int clear_noted;          /* whether the bitmap is to be all clear_colour before anything */
    int clear_colour;
    /* Unless composed_from is NULL, the bitmap holds composed_from, as it was at that bitmap's
-    * generation composed_generation, masked over composed_colour, but in its touched rows. */
+    * generation composed_generation, masked over composed_colour, but in its rows touched. */
    struct lazy *composed_from;
    uint64_t composed_generation;
    int composed_colour;
-   unsigned char *touched;   /* a row each: written since the last compose */
+   unsigned char *rows;      /* a row each: ROW_TOUCHED, ROW_UNSHOWN */
 };
 
+#define ROW_TOUCHED 1 /* written since the last compose */
+#define ROW_UNSHOWN 2 /* changed since the bitmap was last blitted whole onto the screen */
+
 static struct lazy *lazy_bitmaps;
+/* The bitmap last blitted whole onto the screen, while the screen still holds it but in the rows
+ * it changed since (ROW_UNSHOWN), or NULL. */
+static struct lazy *on_screen;
 static GFX_VTABLE lazy_vtable;   /* the 32-bit vtable, with clear_to_color and masked_blit ours */
 static GFX_VTABLE *plain_vtable; /* the library's own */
 
@@ -278,6 +285,7 @@ static void carry_out_clear(struct lazy *lazy)
    for (y = 0; y < bmp->h; y++) {
       uint32_t *row = (uint32_t *)bmp->line[y];
 
+      lazy->rows[y] |= ROW_UNSHOWN;
       for (x = 0; x < bmp->w; x++)
          row[x] = colour;
    }
@@ -298,7 +306,7 @@ static uintptr_t lazy_write_line(BITMAP *bmp, int y)
 
    if (lazy->clear_noted)
       carry_out_clear(lazy);
-   lazy->touched[y] = TRUE;
+   lazy->rows[y] = ROW_TOUCHED | ROW_UNSHOWN;
    lazy->generation++;
    return (uintptr_t)bmp->line[y];
 }
@@ -347,10 +355,11 @@ static void compose(struct lazy *src, struct lazy *dst)
    int y;
 
    for (y = 0; y < dst->bmp->h; y++) {
-      if (!again || dst->touched[y])
+      if (!again || (dst->rows[y] & ROW_TOUCHED)) {
          compose_row(src->bmp, dst->bmp, y, colour);
+         dst->rows[y] = ROW_UNSHOWN;
+      }
    }
-   memset(dst->touched, 0, dst->bmp->h);
    dst->clear_noted = FALSE;
    dst->composed_from = src;
    dst->composed_generation = src->generation;
@@ -383,8 +392,8 @@ static void lazy_created_bitmap(BITMAP *bmp)
       return;
    lazy = calloc(1, sizeof(*lazy));
    if (lazy)
-      lazy->touched = calloc(bmp->h, 1);
-   if (!lazy || !lazy->touched) {
+      lazy->rows = calloc(bmp->h, 1);
+   if (!lazy || !lazy->rows) {
       free(lazy);
       return;
    }
@@ -415,7 +424,9 @@ static void make_plain(BITMAP *bmp)
       if (other->composed_from == lazy)
          other->composed_from = NULL;
    }
-   free(lazy->touched);
+   if (on_screen == lazy)
+      on_screen = NULL;
+   free(lazy->rows);
    free(lazy);
    bmp->extra = NULL;
    bmp->vtable = plain_vtable;
@@ -493,6 +504,7 @@ static void all_may_have_changed(void)
  * writes: the line may have changed. */
 static uintptr_t screen_write_line(BITMAP *bmp, int y)
 {
+   on_screen = NULL;  /* the screen now holds something else there */
    may_have_changed(y + bmp->y_ofs, 0, screen_w);
    return (uintptr_t)bmp->line[y];
 }
@@ -625,17 +637,28 @@ static int same_8_pixels(const uint32_t *a, const uint32_t *b)
 }
 
 /* A blit onto the screen ends a frame. A frame is mostly the last one again: of each line,
- * only the columns from the first that differs to the last are copied. */
+ * only the columns from the first that differs to the last are copied; and of a lazy bitmap
+ * blitted whole again, only the rows it changed since are compared. */
 static void screen_blit_from_memory(BITMAP *src, BITMAP *dest, int s_x, int s_y, int d_x,
                                     int d_y, int w, int h)
 {
+   struct lazy *lazy = lazy_of(src);
+   const int whole = lazy && s_x == 0 && s_y == 0 && d_x == 0 && d_y == 0 && w == src->w &&
+      h == src->h && w == screen_w && h == screen_h && dest->w == w && dest->h == h;
+   const int again = whole && on_screen == lazy;
    int y, first, last;
 
    settle(src);  /* its rows are read directly */
+   on_screen = whole ? lazy : NULL;
    for (y = 0; y < h; y++) {
       const uint32_t *from = (const uint32_t *)src->line[s_y + y] + s_x;
       uint32_t *to = (uint32_t *)dest->line[d_y + y] + d_x;
 
+      if (whole) {
+         if (again && !(lazy->rows[y] & ROW_UNSHOWN))
+            continue;
+         lazy->rows[y] &= ~ROW_UNSHOWN;
+      }
       for (first = 0; first + 8 <= w && same_8_pixels(from + first, to + first); first += 8) {
       }
       for (; first < w && from[first] == to[first]; first++) {
@@ -699,6 +722,7 @@ static void screen_exit(BITMAP *bmp)
    free(canvas_pixels);
    free(maybe_changed);
    screen_pixels = canvas_pixels = NULL;
+   on_screen = NULL;
    maybe_changed = NULL;
 }
 
