@@ -4,9 +4,8 @@
 // Picture reads the screen's pixels as the game's; firstFrame(), pace() and nudge() are the
 // checks the scenarios share. A check that fails throws a Failure, which says what was wrong.
 'use strict';
-const {spawn} = require('child_process');
-const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
-const os = require('os'), path = require('path');
+const {spawn} = require('child_process'), crypto = require('crypto'), fs = require('fs');
+const http = require('http'), os = require('os'), path = require('path');
 
 // The game's colours as the screen shows them, 'r,g,b'.
 const [GREY, FLOOR, WHITE, DISC, BLACK, MONSTER] =
@@ -34,7 +33,6 @@ async function waitFor(what, read, {until = Boolean, seconds = 10} = {}) {
   throw new Failure(`waited ${seconds} s for ${what}; last saw ${String(seen).slice(0, 200)}`);
 }
 
-// What the tests read and do inside a page (in-page.js), given to every page by the server.
 const IN_PAGE = fs.readFileSync(path.join(__dirname, 'in-page.js'), 'utf8');
 
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.png':
@@ -107,10 +105,9 @@ function release(dir) {
 // service worker whose release names its pages by the bytes sent.
 const rewritten = file => file.endsWith('.html') || path.basename(file) === 'service-worker.js';
 function served(file) {
-  const text = fs.readFileSync(file, rewritten(file) ? 'utf8' : null);
-  const script = '<head><script src="/test.js"></script>';
-  if (file.endsWith('.html')) return Buffer.from(text.replace('<head>', script));
-  if (!rewritten(file)) return text;
+  if (!rewritten(file)) return fs.readFileSync(file);
+  const text = fs.readFileSync(file, 'utf8'), script = '<script src="/test.js"></script>';
+  if (file.endsWith('.html')) return Buffer.from(text.replace('<head>', `<head>${script}`));
   const dir = path.dirname(file), {files} = release(dir);
   const pages = Object.keys(files).filter(f => f.endsWith('.html'));
   const named = (body, page) => body.replace(files[page], sha256(served(path.join(dir, page))));
@@ -122,18 +119,15 @@ const PNG = () => require('pngjs').PNG;  // here: --help runs before npm's packa
 // The screen's pixels ({width, data}, PNG's decoded), read as the game's: scale is the screen's
 // pixels per game pixel.
 class Picture {
-  constructor({width, data}, scale) {
-    [this.w, this.rgba] = [width, data];
-    this.scale = scale || width / 640;
-  }
-  pixel(n) { return this.rgba.subarray(4 * n, 4 * n + 3).join(); }  // the screen's nth
+  constructor({width, data}, scale = width / 640) { Object.assign(this, {width, data, scale}); }
+  pixel(n) { return this.data.subarray(4 * n, 4 * n + 3).join(); }  // the screen's nth
   on(x) { return Math.floor((x + 0.5) * this.scale); }  // the screen's pixel of the game's x
-  at(x, y) { return this.pixel(this.w * this.on(y) + this.on(x)); }  // the game's
+  at(x, y) { return this.pixel(this.width * this.on(y) + this.on(x)); }  // the game's
   box(x, y, w, h) {  // row by row
     return Array.from({length: w * h}, (_, i) => this.at(x + i % w, y + Math.floor(i / w)));
   }
   game() { return this.box(0, 0, 640, 480).join(' '); }
-  colours() { return new Set(Array.from({length: this.rgba.length / 4}, (_, n) => this.pixel(n))); }
+  colours() { return new Set(Array.from({length: this.data.length / 4}, (_, n) => this.pixel(n))); }
   label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1"
   promptLine(x, y, chars) {  // a line of the prompt: its 8-pixel-high box is black and white only
     return [...new Set(this.box(x, y, 8 * chars, 8))].sort().join() === `${BLACK},${WHITE}`;
@@ -214,12 +208,10 @@ async function closeBrowsers() {
 // WebKitGTK on the X display, through WebKitWebDriver, in WebDriver's JSON. Its screen's pixel
 // ratio is set from the start, for the whole browser, by GTK's scale.
 async function webkitPage({ratio = 1}) {
-  const port = await new Promise(got => {
-    const probe = net.createServer().listen(0, () => {
-      const {port} = probe.address();
-      probe.close(() => got(port));
-    });
-  });
+  const probe = http.createServer();  // for a port free for the driver
+  await new Promise(ready => probe.listen(0, '127.0.0.1', ready));
+  const {port} = probe.address();
+  await new Promise(closed => probe.close(closed));
   const driver = spawn('WebKitWebDriver', [`--port=${port}`],
                        {stdio: 'ignore', env: {...process.env, GDK_SCALE: String(ratio)}});
   let session = '';
@@ -242,8 +234,7 @@ async function webkitPage({ratio = 1}) {
   // A function run in the page with its arguments, as JSON both ways, as Playwright's are.
   const evaluate = async (fn, ...args) => {
     const script = `const [args, done] = arguments;
-      Promise.resolve().then(() => (${fn})(...args)).then(v => done([v]),
-                                                          e => done({error: String(e)}));`;
+      (async () => (${fn})(...args))().then(v => done([v]), e => done({error: String(e)}));`;
     const got = await call('/execute/async', {args: [args], script});
     return Array.isArray(got) ? got[0] : check(false, `${String(fn).slice(0, 80)}: ${got.error}`);
   };
@@ -273,10 +264,9 @@ const WEBDRIVER_KEYS = {Enter: '\uE007', Escape: '\uE00C', Space: ' ', ArrowLeft
   ControlLeft: '\uE009', AltLeft: '\uE00A', MetaLeft: '\uE03D', ShiftRight: '\uE050',
   ControlRight: '\uE051', AltRight: '\uE052', MetaRight: '\uE053'};
 
-// A page of the engine on a fresh profile, its window 1024x768. Options: touch, a touch screen
-// where that is set at the start (Firefox); ratio, the screen's pixel ratio where that is set at
-// the start (WebKitGTK); flags, Chromium's; prefs, Firefox's settings; shared
-// (above); log, where the checks say what they measured.
+// A page of the engine on a fresh profile, its window 1024x768. Options: touch and ratio, a touch
+// screen and the screen's pixel ratio where the engine sets them at its start (Firefox, WebKitGTK);
+// flags, Chromium's; prefs, Firefox's settings; shared (above); log, for what the checks measure.
 async function launch(engine, options = {}) {
   const page = await (engine === 'webkit' ? webkitPage(options) : puppeteerPage(engine, options));
   const {goto, reload} = page, left = [];  // errors of the pages left
@@ -355,13 +345,12 @@ async function pace(page, {how, way, reach, press, release, during = async () =>
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
   // The frames drawn since the press, each [ms, place on the way's axis].
   const frames = () => page.evaluate(axis => inPage.trace.map(d => [d[0], d[axis]]), axis);
+  const seen = (what, until) => waitFor(`${what} while ${how} ${way}`, frames, {until}).then(until);
   const look = async () => {
     const off = trace => trace.find(([, p]) => Math.abs(p - centre) > 5);
-    const [t0, p0] = off(await waitFor(`the disc to move while ${how} ${way}`, frames,
-                                       {until: off}));
+    const [t0, p0] = await seen('the disc to move', off);
     const far = trace => trace.find(([t, p]) => t - t0 > 1000 || Math.abs(p - p0) > reach / 2);
-    return [t0, p0, ...far(await waitFor(`a second look while ${how} ${way}`, frames,
-                                         {until: far}))];
+    return [t0, p0, ...await seen('a second look', far)];
   };
   await page.evaluate(() => inPage.trace = []);
   await press();
