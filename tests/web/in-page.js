@@ -32,10 +32,9 @@ self.inPage = (({clock, disc, touchButtons}) => {
     rawError(...words);
   };
   addEventListener('keydown', e => inPage.typed.push(e.code));
-  if (touchButtons) {  // a touch screen's buttons, where the browser has none to match the style
-    document.head.append(Object.assign(document.createElement('style'),
-                                       {textContent: '.touch { display: revert !important; }'}));
-  }
+  // A touch screen's buttons, where the browser has none to match the style.
+  const buttons = '<style>.touch { display: revert !important; }</style>';
+  if (touchButtons) document.head.insertAdjacentHTML('beforeend', buttons);
   // As a visitor sees it: hidden where it takes no room or is invisible; its text.
   const element = selector => document.querySelector(selector);
   inPage.hidden = selector => !element(selector)?.getClientRects().length
@@ -79,10 +78,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
   inPage.ask = frame => new Promise(done => {
     const window = element(frame).contentWindow;
     addEventListener('message', e => e.source === window && done(e.data));
-    (function ask() {
-      window.postMessage('state', '*');
-      setTimeout(ask, 200);
-    })();
+    window.postMessage('state', '*');
+    setInterval(() => window.postMessage('state', '*'), 200);
   });
   // Pads scripted: navigator.getGamepads gives `pads`, counting its calls in `padReads`.
   inPage.scriptPads = pads => {
