@@ -183,13 +183,11 @@ async function puppeteerPage(engine, {touch, flags = [], prefs = {}, shared}) {
     reload: () => page.reload({waitUntil: 'load'}), mouseClick: (x, y) => page.mouse.click(x, y),
     key: (down, code) => page.keyboard[down ? 'down' : 'up'](code === 'Space' && !cdp ? ' ' : code),
     touch: async (type, down) => {  // down: {finger: [x, y]}, those on the screen after it
-      if (cdp) {
-        const touchPoints = Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}));
-        return cdp.send('Input.dispatchTouchEvent', {type, touchPoints});
-      }
-      for (const [id, [x, y]] of Object.entries(down)) {
-        fingers[id] = fingers[id] ? await fingers[id].move(x, y).then(() => fingers[id])
-          : await page.touchscreen.touchStart(x, y);
+      const touchPoints = Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}));
+      if (cdp) return cdp.send('Input.dispatchTouchEvent', {type, touchPoints});
+      for (const {id, x, y} of touchPoints) {
+        if (fingers[id]) await fingers[id].move(x, y);
+        else fingers[id] = await page.touchscreen.touchStart(x, y);
       }
       for (const id of Object.keys(fingers).filter(id => !(id in down))) {
         await fingers[id].end();
@@ -272,13 +270,12 @@ async function launch(engine, options = {}) {
   const {goto, reload} = page, left = [];  // errors of the pages left
   const taken = () => page.evaluate(() => self.inPage?.errors.splice(0) || []).catch(() => []);
   const leave = async () => left.push(...await taken());
+  const read = what => selector => page.evaluate((what, s) => inPage[what](s), what, selector);
   Object.assign(page, {
     engine, log: options.log || (() => {}), reload: () => leave().then(reload),
     goto: url => leave().then(() => goto(url)),
     errors: () => leave().then(() => [...left, ...page.logged]),
-    box: selector => page.evaluate(s => inPage.box(s), selector),
-    hidden: selector => page.evaluate(s => inPage.hidden(s), selector),
-    text: selector => page.evaluate(s => inPage.text(s), selector),
+    box: read('box'), hidden: read('hidden'), text: read('text'),  // as in-page.js reads them
     centre: selector => page.box(selector).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
     click: async selector => page.mouseClick(...await page.centre(selector)),
     down: code => page.key(true, code), up: code => page.key(false, code),
@@ -322,7 +319,7 @@ const WAYS = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDow
 // that no wall or exit stops it, and that length.
 function openWay(first, ways = Object.keys(WAYS)) {
   const ahead = ([dx, dy], n = 8) => {
-    while (first.at(320 + n * dx, 240 + n * dy) === FLOOR && Math.abs(n * (dx || dy)) < 240) n++;
+    while (n < 240 && first.at(320 + n * dx, 240 + n * dy) === FLOOR) n++;
     return n - 1;
   };
   const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a);
@@ -373,9 +370,8 @@ async function pace(page, {how, way, reach, press, release, during = async () =>
 async function nudge(page, {how, press, release, released = 'let go', way}) {
   const [, x, y] = await page.disc();
   await press();
-  const far = [x1 => Math.abs(x1 - x) > 4, y1 => Math.abs(y1 - y) > 4];
-  const off = ([, ...at]) => way ? far.every((f, i) => !way[i] || f(at[i]))
-    : far.some((f, i) => f(at[i]));
+  const far = ([, x1, y1]) => [Math.abs(x1 - x) > 4, Math.abs(y1 - y) > 4];
+  const off = disc => way ? far(disc).every((f, i) => f || !way[i]) : far(disc).some(Boolean);
   const [, x1, y1] = await waitFor(`the disc to move while ${how}`, page.disc, {until: off});
   await release();
   check(await still(page), `the disc goes on moving after ${how}, once ${released}`);

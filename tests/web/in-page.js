@@ -42,7 +42,6 @@ self.inPage = (({clock, disc, touchButtons}) => {
   inPage.text = selector => element(selector).textContent;
   inPage.focused = selector => document.activeElement === element(selector);
   inPage.box = s => (r => [r.x, r.y, r.width, r.height])(element(s).getBoundingClientRect());
-  // The canvas drawn, wholly in view, nothing to scroll.
   inPage.inView = () => {
     const r = element('canvas').getBoundingClientRect(), all = document.documentElement;
     return inPage.drawn > 0 && r.left >= 0 && r.top >= 0 && r.right <= innerWidth
@@ -111,9 +110,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
   };
   // Of a cache, each file's SHA-256 in hex ('' where it has none).
   inPage.digests = (cache, files) => caches.open(cache).then(c => Promise.all(files.map(f =>
-    c.match(f).then(r => r.arrayBuffer()).then(b => crypto.subtle.digest('SHA-256', b))
-      .then(d => [...new Uint8Array(d)].map(n => n.toString(16).padStart(2, '0')).join(''),
-            () => ''))));
+    c.match(f).then(r => r.arrayBuffer()).then(b => crypto.subtle.digest('SHA-256', b)).then(d =>
+      [...new Uint8Array(d)].map(n => n.toString(16).padStart(2, '0')).join(''), () => ''))));
   // The state the service worker's next release reaches: installed, redundant (refused), or
   // none within `seconds`.
   inPage.update = seconds => navigator.serviceWorker.getRegistration().then(r =>
