@@ -256,7 +256,6 @@ async function webkitPage({ratio = 1}) {
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
   };
 }
-// WebDriver's values for the keys the scenarios type.
 const WEBDRIVER_KEYS = {Enter: '\uE007', Escape: '\uE00C', Space: ' ', ArrowLeft: '\uE012',
   ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', ShiftLeft: '\uE008',
   ControlLeft: '\uE009', AltLeft: '\uE00A', MetaLeft: '\uE03D', ShiftRight: '\uE050',
@@ -272,8 +271,8 @@ async function launch(engine, options = {}) {
   const leave = async () => left.push(...await taken());
   const read = what => selector => page.evaluate((what, s) => inPage[what](s), what, selector);
   Object.assign(page, {
-    engine, log: options.log || (() => {}), reload: () => leave().then(reload),
-    goto: url => leave().then(() => goto(url)),
+    engine, log: options.log || (() => {}), status: () => page.text('#status'),
+    reload: () => leave().then(reload), goto: url => leave().then(() => goto(url)),
     errors: () => leave().then(() => [...left, ...page.logged]),
     box: read('box'), hidden: read('hidden'), text: read('text'),  // as in-page.js reads them
     centre: selector => page.box(selector).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
@@ -285,7 +284,6 @@ async function launch(engine, options = {}) {
       return new Picture(await page.screenshot({x, y, width, height}));
     },
     disc: () => page.evaluate(() => inPage.disc()),  // [ms when drawn so, x, y]
-    status: () => page.text('#status'),
     workerReady: () => waitFor('the page\'s service worker to be activated', () =>
       page.evaluate(() => inPage.workerState()), {until: s => s === 'activated', seconds: 60}),
   });
@@ -322,8 +320,7 @@ function openWay(first, ways = Object.keys(WAYS)) {
     while (n < 240 && first.at(320 + n * dx, 240 + n * dy) === FLOOR) n++;
     return n - 1;
   };
-  const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a);
-  const reach = ahead(WAYS[way]);
+  const [reach, way] = ways.map(w => [ahead(WAYS[w]), w]).sort(([a], [b]) => b - a)[0];
   check(reach >= 200, `only ${reach} pixels of floor from the centre: choose another clock`);
   return {way, reach};
 }

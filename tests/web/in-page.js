@@ -9,9 +9,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
   const inPage = {woke: 0, drawn: 0, read: 0, trace: null, errors: [], typed: []};
   inPage.clock = ms => Date.now = () => ms;
   inPage.clock(clock);
-  const rawFrame = requestAnimationFrame, rawError = console.error;
-  const rawPut = CanvasRenderingContext2D.prototype.putImageData;
-  const rawNow = performance.now.bind(performance);
+  const rawFrame = requestAnimationFrame, rawPut = CanvasRenderingContext2D.prototype.putImageData;
+  const rawNow = performance.now.bind(performance), rawError = console.error;
   performance.now = () => inPage.read = rawNow();
   self.requestAnimationFrame = f => rawFrame(t => {
     inPage.woke = rawNow();
