@@ -232,9 +232,9 @@ async function webkitPage({ratio = 1}) {
   // A function run in the page with its arguments, as JSON both ways, as Playwright's are.
   const evaluate = async (fn, ...args) => {
     const script = `const [args, done] = arguments;
-      (async () => (${fn})(...args))().then(v => done([v]), e => done({error: String(e)}));`;
+      (async () => (${fn})(...args))().then(v => done([v]), e => done({thrown: String(e)}));`;
     const got = await call('/execute/async', {args: [args], script});
-    return Array.isArray(got) ? got[0] : check(false, `${String(fn).slice(0, 80)}: ${got.error}`);
+    return Array.isArray(got) ? got[0] : check(false, `${String(fn).slice(0, 80)}: ${got.thrown}`);
   };
   return {
     logged: [], version: capabilities.browserVersion,  // WebKitGTK's
