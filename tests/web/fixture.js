@@ -207,7 +207,7 @@ async function closeBrowsers() {
 // ratio is set from the start, for the whole browser, by GTK's scale.
 async function webkitPage({ratio = 1}) {
   const probe = http.createServer();  // for a port free for the driver
-  await new Promise(ready => probe.listen(0, '127.0.0.1', ready));
+  await new Promise(ready => probe.listen(0, ready));
   const {port} = probe.address();
   await new Promise(closed => probe.close(closed));
   const driver = spawn('WebKitWebDriver', [`--port=${port}`],
