@@ -4,9 +4,8 @@
 // Picture reads the screen's pixels as the game's; firstFrame(), pace() and nudge() are the
 // checks the scenarios share. A check that fails throws a Failure, which says what was wrong.
 'use strict';
-const {spawn} = require('child_process');
-const crypto = require('crypto'), fs = require('fs'), http = require('http'), net = require('net');
-const os = require('os'), path = require('path');
+const {spawn} = require('child_process'), crypto = require('crypto'), fs = require('fs');
+const http = require('http'), os = require('os'), path = require('path');
 
 // The game's colours as the screen shows them, 'r,g,b'.
 const [GREY, FLOOR, WHITE, DISC, BLACK, MONSTER] =
@@ -34,7 +33,6 @@ async function waitFor(what, read, {until = Boolean, seconds = 10} = {}) {
   throw new Failure(`waited ${seconds} s for ${what}; last saw ${String(seen).slice(0, 200)}`);
 }
 
-// What the tests read and do inside a page (in-page.js), given to every page by the server.
 const IN_PAGE = fs.readFileSync(path.join(__dirname, 'in-page.js'), 'utf8');
 
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.png':
@@ -107,10 +105,9 @@ function release(dir) {
 // service worker whose release names its pages by the bytes sent.
 const rewritten = file => file.endsWith('.html') || path.basename(file) === 'service-worker.js';
 function served(file) {
-  const text = fs.readFileSync(file, rewritten(file) ? 'utf8' : null);
-  const script = '<head><script src="/test.js"></script>';
-  if (file.endsWith('.html')) return Buffer.from(text.replace('<head>', script));
-  if (!rewritten(file)) return text;
+  if (!rewritten(file)) return fs.readFileSync(file);
+  const text = fs.readFileSync(file, 'utf8'), script = '<script src="/test.js"></script>';
+  if (file.endsWith('.html')) return Buffer.from(text.replace('<head>', `<head>${script}`));
   const dir = path.dirname(file), {files} = release(dir);
   const pages = Object.keys(files).filter(f => f.endsWith('.html'));
   const named = (body, page) => body.replace(files[page], sha256(served(path.join(dir, page))));
@@ -122,18 +119,15 @@ const PNG = () => require('pngjs').PNG;  // here: --help runs before npm's packa
 // The screen's pixels ({width, data}, PNG's decoded), read as the game's: scale is the screen's
 // pixels per game pixel.
 class Picture {
-  constructor({width, data}, scale) {
-    [this.w, this.rgba] = [width, data];
-    this.scale = scale || width / 640;
-  }
-  pixel(n) { return this.rgba.subarray(4 * n, 4 * n + 3).join(); }  // the screen's nth
+  constructor({width, data}, scale = width / 640) { Object.assign(this, {width, data, scale}); }
+  pixel(n) { return this.data.subarray(4 * n, 4 * n + 3).join(); }  // the screen's nth
   on(x) { return Math.floor((x + 0.5) * this.scale); }  // the screen's pixel of the game's x
-  at(x, y) { return this.pixel(this.w * this.on(y) + this.on(x)); }  // the game's
+  at(x, y) { return this.pixel(this.width * this.on(y) + this.on(x)); }  // the game's
   box(x, y, w, h) {  // row by row
     return Array.from({length: w * h}, (_, i) => this.at(x + i % w, y + Math.floor(i / w)));
   }
   game() { return this.box(0, 0, 640, 480).join(' '); }
-  colours() { return new Set(Array.from({length: this.rgba.length / 4}, (_, n) => this.pixel(n))); }
+  colours() { return new Set(Array.from({length: this.data.length / 4}, (_, n) => this.pixel(n))); }
   label() { return this.box(1, 1, 64, 8).map(c => c === WHITE ? 1 : 0).join(''); }  // "Level: 1"
   promptLine(x, y, chars) {  // a line of the prompt: its 8-pixel-high box is black and white only
     return [...new Set(this.box(x, y, 8 * chars, 8))].sort().join() === `${BLACK},${WHITE}`;
@@ -189,13 +183,11 @@ async function puppeteerPage(engine, {touch, flags = [], prefs = {}, shared}) {
     reload: () => page.reload({waitUntil: 'load'}), mouseClick: (x, y) => page.mouse.click(x, y),
     key: (down, code) => page.keyboard[down ? 'down' : 'up'](code === 'Space' && !cdp ? ' ' : code),
     touch: async (type, down) => {  // down: {finger: [x, y]}, those on the screen after it
-      if (cdp) {
-        const touchPoints = Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}));
-        return cdp.send('Input.dispatchTouchEvent', {type, touchPoints});
-      }
-      for (const [id, [x, y]] of Object.entries(down)) {
-        fingers[id] = fingers[id] ? await fingers[id].move(x, y).then(() => fingers[id])
-          : await page.touchscreen.touchStart(x, y);
+      const touchPoints = Object.entries(down).map(([id, [x, y]]) => ({x, y, id: +id}));
+      if (cdp) return cdp.send('Input.dispatchTouchEvent', {type, touchPoints});
+      for (const {id, x, y} of touchPoints) {
+        if (fingers[id]) await fingers[id].move(x, y);
+        else fingers[id] = await page.touchscreen.touchStart(x, y);
       }
       for (const id of Object.keys(fingers).filter(id => !(id in down))) {
         await fingers[id].end();
@@ -214,12 +206,10 @@ async function closeBrowsers() {
 // WebKitGTK on the X display, through WebKitWebDriver, in WebDriver's JSON. Its screen's pixel
 // ratio is set from the start, for the whole browser, by GTK's scale.
 async function webkitPage({ratio = 1}) {
-  const port = await new Promise(got => {
-    const probe = net.createServer().listen(0, () => {
-      const {port} = probe.address();
-      probe.close(() => got(port));
-    });
-  });
+  const probe = http.createServer();  // for a port free for the driver
+  await new Promise(ready => probe.listen(0, ready));
+  const {port} = probe.address();
+  await new Promise(closed => probe.close(closed));
   const driver = spawn('WebKitWebDriver', [`--port=${port}`],
                        {stdio: 'ignore', env: {...process.env, GDK_SCALE: String(ratio)}});
   let session = '';
@@ -242,10 +232,9 @@ async function webkitPage({ratio = 1}) {
   // A function run in the page with its arguments, as JSON both ways, as Playwright's are.
   const evaluate = async (fn, ...args) => {
     const script = `const [args, done] = arguments;
-      Promise.resolve().then(() => (${fn})(...args)).then(v => done([v]),
-                                                          e => done({error: String(e)}));`;
+      (async () => (${fn})(...args))().then(v => done([v]), e => done({thrown: String(e)}));`;
     const got = await call('/execute/async', {args: [args], script});
-    return Array.isArray(got) ? got[0] : check(false, `${String(fn).slice(0, 80)}: ${got.error}`);
+    return Array.isArray(got) ? got[0] : check(false, `${String(fn).slice(0, 80)}: ${got.thrown}`);
   };
   return {
     logged: [], version: capabilities.browserVersion,  // WebKitGTK's
@@ -267,28 +256,25 @@ async function webkitPage({ratio = 1}) {
     close: () => call('', undefined, 'DELETE').catch(() => {}).finally(() => driver.kill()),
   };
 }
-// WebDriver's values for the keys the scenarios type.
 const WEBDRIVER_KEYS = {Enter: '\uE007', Escape: '\uE00C', Space: ' ', ArrowLeft: '\uE012',
   ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', ShiftLeft: '\uE008',
   ControlLeft: '\uE009', AltLeft: '\uE00A', MetaLeft: '\uE03D', ShiftRight: '\uE050',
   ControlRight: '\uE051', AltRight: '\uE052', MetaRight: '\uE053'};
 
-// A page of the engine on a fresh profile, its window 1024x768. Options: touch, a touch screen
-// where that is set at the start (Firefox); ratio, the screen's pixel ratio where that is set at
-// the start (WebKitGTK); flags, Chromium's; prefs, Firefox's settings; shared
-// (above); log, where the checks say what they measured.
+// A page of the engine on a fresh profile, its window 1024x768. Options: touch and ratio, a touch
+// screen and the screen's pixel ratio where the engine sets them at its start (Firefox, WebKitGTK);
+// flags, Chromium's; prefs, Firefox's settings; shared (above); log, for what the checks measure.
 async function launch(engine, options = {}) {
   const page = await (engine === 'webkit' ? webkitPage(options) : puppeteerPage(engine, options));
   const {goto, reload} = page, left = [];  // errors of the pages left
   const taken = () => page.evaluate(() => self.inPage?.errors.splice(0) || []).catch(() => []);
   const leave = async () => left.push(...await taken());
+  const read = what => selector => page.evaluate((what, s) => inPage[what](s), what, selector);
   Object.assign(page, {
-    engine, log: options.log || (() => {}), reload: () => leave().then(reload),
-    goto: url => leave().then(() => goto(url)),
+    engine, log: options.log || (() => {}), status: () => page.text('#status'),
+    reload: () => leave().then(reload), goto: url => leave().then(() => goto(url)),
     errors: () => leave().then(() => [...left, ...page.logged]),
-    box: selector => page.evaluate(s => inPage.box(s), selector),
-    hidden: selector => page.evaluate(s => inPage.hidden(s), selector),
-    text: selector => page.evaluate(s => inPage.text(s), selector),
+    box: read('box'), hidden: read('hidden'), text: read('text'),  // as in-page.js reads them
     centre: selector => page.box(selector).then(([x, y, w, h]) => [x + w / 2, y + h / 2]),
     click: async selector => page.mouseClick(...await page.centre(selector)),
     down: code => page.key(true, code), up: code => page.key(false, code),
@@ -298,7 +284,6 @@ async function launch(engine, options = {}) {
       return new Picture(await page.screenshot({x, y, width, height}));
     },
     disc: () => page.evaluate(() => inPage.disc()),  // [ms when drawn so, x, y]
-    status: () => page.text('#status'),
     workerReady: () => waitFor('the page\'s service worker to be activated', () =>
       page.evaluate(() => inPage.workerState()), {until: s => s === 'activated', seconds: 60}),
   });
@@ -332,11 +317,10 @@ const WAYS = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDow
 // that no wall or exit stops it, and that length.
 function openWay(first, ways = Object.keys(WAYS)) {
   const ahead = ([dx, dy], n = 8) => {
-    while (first.at(320 + n * dx, 240 + n * dy) === FLOOR && Math.abs(n * (dx || dy)) < 240) n++;
+    while (n < 240 && first.at(320 + n * dx, 240 + n * dy) === FLOOR) n++;
     return n - 1;
   };
-  const way = ways.reduce((a, b) => ahead(WAYS[b]) > ahead(WAYS[a]) ? b : a);
-  const reach = ahead(WAYS[way]);
+  const [reach, way] = ways.map(w => [ahead(WAYS[w]), w]).sort(([a], [b]) => b - a)[0];
   check(reach >= 200, `only ${reach} pixels of floor from the centre: choose another clock`);
   return {way, reach};
 }
@@ -355,13 +339,12 @@ async function pace(page, {how, way, reach, press, release, during = async () =>
   const axis = WAYS[way][0] ? 1 : 2, centre = axis === 1 ? 320 : 240;
   // The frames drawn since the press, each [ms, place on the way's axis].
   const frames = () => page.evaluate(axis => inPage.trace.map(d => [d[0], d[axis]]), axis);
+  const seen = (what, until) => waitFor(`${what} while ${how} ${way}`, frames, {until}).then(until);
   const look = async () => {
     const off = trace => trace.find(([, p]) => Math.abs(p - centre) > 5);
-    const [t0, p0] = off(await waitFor(`the disc to move while ${how} ${way}`, frames,
-                                       {until: off}));
+    const [t0, p0] = await seen('the disc to move', off);
     const far = trace => trace.find(([t, p]) => t - t0 > 1000 || Math.abs(p - p0) > reach / 2);
-    return [t0, p0, ...far(await waitFor(`a second look while ${how} ${way}`, frames,
-                                         {until: far}))];
+    return [t0, p0, ...await seen('a second look', far)];
   };
   await page.evaluate(() => inPage.trace = []);
   await press();
@@ -384,9 +367,8 @@ async function pace(page, {how, way, reach, press, release, during = async () =>
 async function nudge(page, {how, press, release, released = 'let go', way}) {
   const [, x, y] = await page.disc();
   await press();
-  const far = [x1 => Math.abs(x1 - x) > 4, y1 => Math.abs(y1 - y) > 4];
-  const off = ([, ...at]) => way ? far.every((f, i) => !way[i] || f(at[i]))
-    : far.some((f, i) => f(at[i]));
+  const far = ([, x1, y1]) => [Math.abs(x1 - x) > 4, Math.abs(y1 - y) > 4];
+  const off = disc => way ? far(disc).every((f, i) => f || !way[i]) : far(disc).some(Boolean);
   const [, x1, y1] = await waitFor(`the disc to move while ${how}`, page.disc, {until: off});
   await release();
   check(await still(page), `the disc goes on moving after ${how}, once ${released}`);

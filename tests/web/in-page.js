@@ -9,9 +9,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
   const inPage = {woke: 0, drawn: 0, read: 0, trace: null, errors: [], typed: []};
   inPage.clock = ms => Date.now = () => ms;
   inPage.clock(clock);
-  const rawFrame = requestAnimationFrame, rawError = console.error;
-  const rawPut = CanvasRenderingContext2D.prototype.putImageData;
-  const rawNow = performance.now.bind(performance);
+  const rawFrame = requestAnimationFrame, rawPut = CanvasRenderingContext2D.prototype.putImageData;
+  const rawNow = performance.now.bind(performance), rawError = console.error;
   performance.now = () => inPage.read = rawNow();
   self.requestAnimationFrame = f => rawFrame(t => {
     inPage.woke = rawNow();
@@ -32,10 +31,9 @@ self.inPage = (({clock, disc, touchButtons}) => {
     rawError(...words);
   };
   addEventListener('keydown', e => inPage.typed.push(e.code));
-  if (touchButtons) {  // a touch screen's buttons, where the browser has none to match the style
-    document.head.append(Object.assign(document.createElement('style'),
-                                       {textContent: '.touch { display: revert !important; }'}));
-  }
+  // A touch screen's buttons, where the browser has none to match the style.
+  const buttons = '<style>.touch { display: revert !important; }</style>';
+  if (touchButtons) document.head.insertAdjacentHTML('beforeend', buttons);
   // As a visitor sees it: hidden where it takes no room or is invisible; its text.
   const element = selector => document.querySelector(selector);
   inPage.hidden = selector => !element(selector)?.getClientRects().length
@@ -43,7 +41,6 @@ self.inPage = (({clock, disc, touchButtons}) => {
   inPage.text = selector => element(selector).textContent;
   inPage.focused = selector => document.activeElement === element(selector);
   inPage.box = s => (r => [r.x, r.y, r.width, r.height])(element(s).getBoundingClientRect());
-  // The canvas drawn, wholly in view, nothing to scroll.
   inPage.inView = () => {
     const r = element('canvas').getBoundingClientRect(), all = document.documentElement;
     return inPage.drawn > 0 && r.left >= 0 && r.top >= 0 && r.right <= innerWidth
@@ -79,10 +76,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
   inPage.ask = frame => new Promise(done => {
     const window = element(frame).contentWindow;
     addEventListener('message', e => e.source === window && done(e.data));
-    (function ask() {
-      window.postMessage('state', '*');
-      setTimeout(ask, 200);
-    })();
+    window.postMessage('state', '*');
+    setInterval(() => window.postMessage('state', '*'), 200);
   });
   // Pads scripted: navigator.getGamepads gives `pads`, counting its calls in `padReads`.
   inPage.scriptPads = pads => {
@@ -114,9 +109,8 @@ self.inPage = (({clock, disc, touchButtons}) => {
   };
   // Of a cache, each file's SHA-256 in hex ('' where it has none).
   inPage.digests = (cache, files) => caches.open(cache).then(c => Promise.all(files.map(f =>
-    c.match(f).then(r => r.arrayBuffer()).then(b => crypto.subtle.digest('SHA-256', b))
-      .then(d => [...new Uint8Array(d)].map(n => n.toString(16).padStart(2, '0')).join(''),
-            () => ''))));
+    c.match(f).then(r => r.arrayBuffer()).then(b => crypto.subtle.digest('SHA-256', b)).then(d =>
+      [...new Uint8Array(d)].map(n => n.toString(16).padStart(2, '0')).join(''), () => ''))));
   // The state the service worker's next release reaches: installed, redundant (refused), or
   // none within `seconds`.
   inPage.update = seconds => navigator.serviceWorker.getRegistration().then(r =>
